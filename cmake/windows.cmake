@@ -1,0 +1,23 @@
+# Windows build: the gateway itself and the end-to-end test program.
+enable_language(RC)
+
+if(NOT VANTARY_TEST_BUILD AND NOT VANTARY_UPLOAD_URL MATCHES "^https://")
+    message(FATAL_ERROR "VANTARY_UPLOAD_URL must be an https:// URL in a release build "
+                        "(set VANTARY_TEST_BUILD=ON for a test or demo build)")
+endif()
+
+set(VANTARY_WIN32_DEFINES WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE _WIN32_WINNT=0x0601)
+target_compile_definitions(vantary_core PRIVATE ${VANTARY_WIN32_DEFINES})
+
+file(GLOB VANTARY_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
+add_executable(vantary-gateway WIN32 ${VANTARY_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/src/res/vantary.rc)
+target_compile_definitions(vantary-gateway PRIVATE ${VANTARY_WIN32_DEFINES}
+    VANTARY_UPLOAD_URL=L"${VANTARY_UPLOAD_URL}")
+target_compile_options(vantary-gateway PRIVATE ${VANTARY_WARNINGS})
+target_link_libraries(vantary-gateway PRIVATE vantary_core ws2_32 winhttp comctl32 gdi32 user32 shell32 kernel32)
+target_link_options(vantary-gateway PRIVATE -static -static-libgcc -static-libstdc++ -municode -mwindows -Wl,--gc-sections)
+set_target_properties(vantary-gateway PROPERTIES OUTPUT_NAME vantary-gateway)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
+    include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
+endif()

@@ -1,0 +1,18 @@
+#include "gateway/messages.h"
+
+namespace messages {
+
+std::wstring NoConnection(long errorNumber) {
+    // The number keeps a sign position: a space before zero or more.
+    std::wstring number = errorNumber < 0 ? std::to_wstring(errorNumber) : L" " + std::to_wstring(errorNumber);
+    return L"Error " + number + L"\r\n\r\nNo connection to Vantary server.\r\nOr server might be down at the moment.";
+}
+
+std::wstring SocketError(const std::wstring& description) { return L"Error: " + description; }
+
+std::wstring BindFailed(const std::wstring& port, const std::wstring& reason) {
+    return L"Vantary Gateway cannot receive on UDP port \"" + port + L"\".\r\n" + reason +
+           L"\r\n\r\nNo QSO is received until the port is changed in Settings.";
+}
+
+}  // namespace messages

@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+
+#include "platform/message_box.h"
+
+// The operator-facing texts and their box styles.
+namespace messages {
+inline const wchar_t kAlreadyRunning[] = L"Vantary Gateway is already running.\r\nClick system tray icon.";
+constexpr unsigned kAlreadyRunningStyle = mb::kSystemModal | mb::kIconInformation;  // 0x1040
+
+inline const wchar_t kReallyStop[] = L"Do you really want to stop Vantary real-time Uploader?";
+constexpr unsigned kQuestionStyle = mb::kSystemModal | mb::kDefButton2 | mb::kIconWarning | mb::kYesNo;  // 0x1134
+
+inline const wchar_t kUploadBlocked[] = L"Upload is blocked.\r\nCheck your Vantary credentials!";
+inline const wchar_t kForbidden[] =
+    L"Forbidden error 403. Login rejected\r\nUpload is blocked.\r\nCheck your Vantary credentials!";
+inline const wchar_t kServerError[] =
+    L"Vantary internal server error 500.\r\nUpload temporarily not possible.\r\n\r\n"
+    L"QSO was not logged.\r\nDo you want to try again?";
+inline const wchar_t kMaxTrials[] =
+    L"Max upload trials exceeded.\r\nUpload log manually when Vantary is back in service.";
+inline const wchar_t kUploadManually[] = L"Upload log manually when Vantary is back in service.";
+constexpr unsigned kErrorStyle = mb::kSystemModal | mb::kIconError;              // 0x1010
+constexpr unsigned kInformationStyle = mb::kSystemModal | mb::kIconInformation;  // 0x1040
+constexpr unsigned kSocketErrorStyle = mb::kSystemModal;                         // 0x1000
+
+// "Error", the number with its sign position, then the advice.
+std::wstring NoConnection(long errorNumber);
+std::wstring SocketError(const std::wstring& description);
+std::wstring BindFailed(const std::wstring& port, const std::wstring& reason);
+}  // namespace messages

@@ -1,0 +1,8 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// A port text the listener can bind: a whole number from 1 to 65535 and
+// nothing else. Port 0 would bind a random port and receive nothing.
+std::optional<std::uint16_t> ParsePortText(const std::wstring& text);

@@ -1,0 +1,56 @@
+#pragma once
+#include <string>
+
+enum class Pane { Text1, Text2 };
+
+// What the gateway needs of its monitor window. Positions and sizes in twips.
+class MonitorView {
+public:
+    virtual ~MonitorView() = default;
+    virtual void SetVersionCaption(const std::wstring& text) = 0;
+    virtual void AppendToPane(Pane pane, const std::wstring& text) = 0;
+    virtual void MoveCaretToEnd(Pane pane) = 0;
+
+    virtual float Left() const = 0;
+    virtual float Top() const = 0;
+    virtual void SetLeft(float twips) = 0;
+    virtual void SetTop(float twips) = 0;
+    virtual float OuterWidth() const = 0;
+    virtual float OuterHeight() const = 0;
+    virtual float ScreenWidth() const = 0;
+    virtual float ScreenHeight() const = 0;
+
+    virtual bool IsVisible() const = 0;  // a minimised window counts as visible
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    virtual void SetStateNormal() = 0;
+    // Ends the window's life once the shut-down has run.
+    virtual void Destroy() = 0;
+};
+
+// The settings window as its openers see it.
+class SettingsWindow {
+public:
+    virtual ~SettingsWindow() = default;
+    // Loads it when it is not loaded, then shows it without an owner.
+    virtual void Show() = 0;
+    virtual void SetStateNormal() = 0;
+    virtual void Unload() = 0;
+};
+
+class TrayIcon {
+public:
+    virtual ~TrayIcon() = default;
+    virtual void Add() = 0;
+    virtual void Remove() = 0;
+    virtual void ShowMenu() = 0;
+};
+
+class Application {
+public:
+    virtual ~Application() = default;
+    virtual std::wstring ExeFolder() const = 0;
+    virtual std::wstring ExeTitle() const = 0;   // file name without extension
+    virtual bool PreviousInstanceRunning() = 0;
+    virtual void EndNow() = 0;                   // refused second instance
+};

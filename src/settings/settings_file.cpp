@@ -1,0 +1,44 @@
+#include "settings/settings_file.h"
+
+#include "settings/profile_values.h"
+
+namespace {
+std::wstring ReadBuffer(const SettingsFile& file, const char* section, const char* key) {
+    std::string buffer(kProfileBufferSize, ' ');
+    file.store.GetString(section, key, buffer.data(), kProfileBufferSize, file.path);
+    return file.codec.FromAnsi(buffer);
+}
+}  // namespace
+
+std::wstring ReadProfileText(const SettingsFile& file, const char* section, const char* key) {
+    return CleanProfileText(ReadBuffer(file, section, key));
+}
+
+float ReadProfileNumber(const SettingsFile& file, const char* section, const char* key) {
+    return LeadingNumber(TrimSpaces(ReadBuffer(file, section, key)));
+}
+
+StoredSettings LoadSettings(const SettingsFile& file) {
+    StoredSettings s;
+    s.email = ReadProfileText(file, kCredentialsSection, "email");
+    s.password = ReadProfileText(file, kCredentialsSection, "password");
+    s.callsign = ReadProfileText(file, kCredentialsSection, "callsign");
+    std::wstring port = ReadProfileText(file, kUDPSettingsSection, "HostPortNumber");
+    s.HostPortNumber = port.empty() ? kMissingPort : port;
+    s.top = ReadProfileNumber(file, kFormLocationSection, "FormTop");
+    s.left = ReadProfileNumber(file, kFormLocationSection, "FormLeft");
+    return s;
+}
+
+void SaveSettings(const SettingsFile& file, const GatewayState& state, float top, float left) {
+    const wchar_t separator = file.codec.DecimalSeparator();
+    auto write = [&](const char* section, const char* key, const std::wstring& value) {
+        file.store.WriteString(section, key, file.codec.ToAnsi(value), file.path);
+    };
+    write(kCredentialsSection, "email", state.email);
+    write(kCredentialsSection, "password", state.password);
+    write(kCredentialsSection, "callsign", state.callsign);
+    write(kUDPSettingsSection, "HostPortNumber", state.HostPortNumber);
+    write(kFormLocationSection, "FormTop", SingleToText(top, separator));
+    write(kFormLocationSection, "FormLeft", SingleToText(left, separator));
+}

@@ -1,0 +1,28 @@
+#pragma once
+#include <string>
+
+#include "gateway/gateway_state.h"
+#include "platform/profile_store.h"
+#include "platform/text_codec.h"
+
+inline const char kCredentialsSection[] = "Credentials";
+inline const char kUDPSettingsSection[] = "GatewayUDPsettings";
+inline const char kFormLocationSection[] = "FormLocation";
+inline const wchar_t kFirstRunPort[] = L"2333";
+inline const wchar_t kMissingPort[] = L"2233";
+
+struct SettingsFile {
+    ProfileStore& store;
+    const AnsiCodec& codec;
+    std::string path;  // in the code page, as the profile functions take it
+};
+
+std::wstring ReadProfileText(const SettingsFile& file, const char* section, const char* key);
+float ReadProfileNumber(const SettingsFile& file, const char* section, const char* key);
+
+struct StoredSettings {
+    std::wstring email, password, callsign, HostPortNumber;
+    float top = 0, left = 0;
+};
+StoredSettings LoadSettings(const SettingsFile& file);
+void SaveSettings(const SettingsFile& file, const GatewayState& state, float top, float left);

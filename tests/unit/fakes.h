@@ -1,0 +1,306 @@
+#pragma once
+// Scripted fakes of the platform ports. Each records what it was asked, in
+// one shared log, so tests can assert the order of a sequence.
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gateway/main_form.h"
+
+struct CallLog {
+    std::vector<std::string> calls;
+    void Add(const std::string& call) { calls.push_back(call); }
+};
+
+inline std::string Narrow(const std::wstring& s) {
+    std::string out;
+    for (wchar_t c : s) out.push_back(c < 128 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+// Code page 1252 stands in as Latin-1: each byte is one character.
+class Latin1Codec : public AnsiCodec {
+public:
+    std::string ToAnsi(std::wstring_view text) const override {
+        std::string out;
+        for (wchar_t c : text) out.push_back(static_cast<unsigned>(c) < 256 ? static_cast<char>(c) : '?');
+        return out;
+    }
+    std::wstring FromAnsi(std::string_view bytes) const override {
+        std::wstring out;
+        for (char c : bytes) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+        return out;
+    }
+    bool FromCodePage(unsigned codePage, std::string_view bytes, std::wstring& text) const override {
+        if (codePage != 28591 && codePage != 1252) return false;
+        text = FromAnsi(bytes);
+        return true;
+    }
+    wchar_t DecimalSeparator() const override { return separator; }
+    wchar_t separator = L'.';
+};
+
+// A double-byte code page: a lead byte 0x81..0xFE and the next byte make one
+// character (0x10000 + the pair); text round trips lose invalid pairs.
+class FakeDbcsCodec : public Latin1Codec {
+public:
+    std::string ToAnsi(std::wstring_view text) const override {
+        std::string out;
+        for (wchar_t c : text) {
+            const auto v = static_cast<unsigned>(c);
+            if (v >= 0x10000) {
+                out.push_back(static_cast<char>((v >> 8) & 0xFF));
+                out.push_back(static_cast<char>(v & 0xFF));
+            } else {
+                out.push_back(v < 0x80 ? static_cast<char>(v) : '?');
+            }
+        }
+        return out;
+    }
+    std::wstring FromAnsi(std::string_view bytes) const override {
+        std::wstring out;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto b = static_cast<unsigned char>(bytes[i]);
+            if (b >= 0x81 && b <= 0xFE && i + 1 < bytes.size()) {
+                out.push_back(static_cast<wchar_t>(0x10000 + (b << 8) + static_cast<unsigned char>(bytes[++i])));
+            } else {
+                out.push_back(b < 0x80 ? static_cast<wchar_t>(b) : L'?');
+            }
+        }
+        return out;
+    }
+};
+
+class FakeApp : public Application {
+public:
+    explicit FakeApp(CallLog& log) : log_(log) {}
+    std::wstring ExeFolder() const override { return L"C:\\Radio"; }
+    std::wstring ExeTitle() const override { return L"vantary-gateway"; }
+    bool PreviousInstanceRunning() override { log_.Add("app.PrevInstance"); return previousInstance; }
+    void EndNow() override { log_.Add("app.End"); }
+    bool previousInstance = false;
+
+private:
+    CallLog& log_;
+};
+
+class FakeView : public MonitorView {
+public:
+    explicit FakeView(CallLog& log) : log_(log) {}
+    void SetVersionCaption(const std::wstring& text) override { log_.Add("view.Version " + Narrow(text)); }
+    void AppendToPane(Pane pane, const std::wstring& text) override {
+        (pane == Pane::Text1 ? text1 : text2) += text;
+        log_.Add(pane == Pane::Text1 ? "view.Text1" : "view.Text2");
+    }
+    void MoveCaretToEnd(Pane pane) override { log_.Add(pane == Pane::Text1 ? "view.Caret1" : "view.Caret2"); }
+    float Left() const override { return left; }
+    float Top() const override { return top; }
+    void SetLeft(float twips) override { left = twips; log_.Add("view.SetLeft"); }
+    void SetTop(float twips) override { top = twips; log_.Add("view.SetTop"); }
+    float OuterWidth() const override { return 4560; }
+    float OuterHeight() const override { return 3000; }
+    float ScreenWidth() const override { return 15360; }
+    float ScreenHeight() const override { return 11520; }
+    bool IsVisible() const override { return visible; }
+    void Show() override { visible = true; log_.Add("view.Show"); }
+    void Hide() override { visible = false; log_.Add("view.Hide"); }
+    void SetStateNormal() override { log_.Add("view.Normal"); }
+    void Destroy() override { log_.Add("view.Destroy"); }
+
+    std::wstring text1, text2;
+    float left = 0, top = 0;
+    bool visible = true;
+
+private:
+    CallLog& log_;
+};
+
+class FakeSocket : public UdpSocket {
+public:
+    explicit FakeSocket(CallLog& log) : log_(log) {}
+    void Close() override { bound.reset(); log_.Add("sock.Close"); }
+    void SetProtocolUdp() override { log_.Add("sock.Udp"); }
+    BindResult Bind(const std::wstring& port) override {
+        log_.Add("sock.Bind " + Narrow(port));
+        BindResult result;
+        if (busyPorts.count(port)) {
+            result.ok = false;
+            result.error = 10048;
+            result.description = L"Address already in use.";
+        } else {
+            bound = port;
+        }
+        return result;
+    }
+    std::optional<std::string> ReadPending() override {
+        if (!bound || waiting.empty()) return std::nullopt;
+        std::string d = waiting.front();
+        waiting.pop_front();
+        log_.Add("sock.Read");
+        return d;
+    }
+    void RequestReadCheck() override { ++readChecks; }
+
+    std::optional<std::wstring> bound;
+    std::map<std::wstring, bool> busyPorts;
+    std::deque<std::string> waiting;
+    int readChecks = 0;
+
+private:
+    CallLog& log_;
+};
+
+class FakeHttp : public HttpPoster {
+public:
+    explicit FakeHttp(CallLog& log) : log_(log) {}
+    HttpReply PostForm(const std::string& body) override {
+        bodies.push_back(body);
+        log_.Add("http.Post");
+        if (replies.empty()) return Reply(200, "OK");
+        HttpReply r = replies.front();
+        replies.pop_front();
+        return r;
+    }
+    static HttpReply Reply(long status, const std::string& body, const std::wstring& contentType = L"") {
+        HttpReply r;
+        r.completed = true;
+        r.status = status;
+        r.body = body;
+        r.contentType = contentType;
+        return r;
+    }
+    static HttpReply Failure(std::int32_t number) {
+        HttpReply r;
+        r.errorNumber = number;
+        return r;
+    }
+    std::deque<HttpReply> replies;
+    std::vector<std::string> bodies;
+
+private:
+    CallLog& log_;
+};
+
+struct ShownBox {
+    std::wstring text;
+    unsigned style;
+};
+
+class FakeBoxes : public MessageBoxes {
+public:
+    explicit FakeBoxes(CallLog& log) : log_(log) {}
+    int Show(const std::wstring& text, unsigned style) override {
+        shown.push_back({text, style});
+        log_.Add("box " + Narrow(text.substr(0, text.find(L'\r'))));
+        // What happens while the box waits: events it would dispatch.
+        if (whileWaiting) {
+            auto run = whileWaiting;
+            run();
+        }
+        if (answers.empty()) return (style & mb::kYesNo) ? mb::kAnswerNo : mb::kAnswerOk;
+        int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::vector<ShownBox> shown;
+    std::deque<int> answers;
+    std::function<void()> whileWaiting;
+
+private:
+    CallLog& log_;
+};
+
+// The profile functions' behaviour on one in-memory file.
+class FakeProfile : public ProfileStore {
+public:
+    explicit FakeProfile(CallLog& log) : log_(log) {}
+    void GetString(const std::string& section, const std::string& key, char* buffer, unsigned size,
+                   const std::string& path) override {
+        lastPath = path;
+        std::string value;
+        auto it = values.find(section + "/" + key);
+        if (exists && it != values.end()) value = it->second;
+        if (value.size() > size - 1) value.resize(size - 1);
+        std::copy(value.begin(), value.end(), buffer);
+        buffer[value.size()] = '\0';
+    }
+    void WriteString(const std::string& section, const std::string& key, const std::string& value,
+                     const std::string& path) override {
+        lastPath = path;
+        log_.Add("ini " + section + "/" + key + "=" + value);
+        values[section + "/" + key] = value;
+        writes.push_back(section + "/" + key + "=" + value);
+        exists = true;
+    }
+    bool OrdinaryFileExists(const std::wstring& path) override {
+        log_.Add("ini.Exists");
+        existsPath = path;
+        return exists && ordinary;
+    }
+    std::map<std::string, std::string> values;
+    std::vector<std::string> writes;
+    bool exists = false;
+    bool ordinary = true;
+    std::string lastPath;
+    std::wstring existsPath;
+
+private:
+    CallLog& log_;
+};
+
+class FakeSettingsWindow : public SettingsWindow {
+public:
+    explicit FakeSettingsWindow(CallLog& log) : log_(log) {}
+    void Show() override { open = true; log_.Add("settings.Show"); }
+    void SetStateNormal() override { log_.Add("settings.Normal"); }
+    void Unload() override { open = false; log_.Add("settings.Unload"); }
+    bool open = false;
+
+private:
+    CallLog& log_;
+};
+
+class FakeTray : public TrayIcon {
+public:
+    explicit FakeTray(CallLog& log) : log_(log) {}
+    void Add() override { log_.Add("tray.Add"); }
+    void Remove() override { log_.Add("tray.Remove"); }
+    void ShowMenu() override { log_.Add("tray.Menu"); }
+
+private:
+    CallLog& log_;
+};
+
+// A monitor window's logic wired to fakes.
+struct Rig {
+    CallLog log;
+    FakeApp app{log};
+    FakeView view{log};
+    FakeSocket socket{log};
+    FakeHttp http{log};
+    FakeBoxes boxes{log};
+    FakeProfile profile{log};
+    Latin1Codec latin1;
+    FakeSettingsWindow settings{log};
+    FakeTray tray{log};
+    const AnsiCodec* codec = &latin1;
+    std::optional<Main_form> form;
+
+    Main_form& Make() {
+        form.emplace(MainFormPorts{app, view, socket, http, boxes, profile, *codec, settings, tray});
+        return *form;
+    }
+    Main_form& Loaded() {
+        Make().Form_Load();
+        log.calls.clear();
+        return *form;
+    }
+    // A datagram arrives and its readiness event is dispatched.
+    void Arrive(const std::string& datagram) {
+        socket.waiting.push_back(datagram);
+        form->Winsock1_DataArrival();
+    }
+};
