@@ -1,0 +1,19 @@
+#pragma once
+#include "platform/monitor_view.h"
+#include "platform/win32/handles.h"
+
+class ApplicationWin32 : public Application {
+public:
+    ApplicationWin32();
+    std::wstring ExeFolder() const override { return folder_; }
+    std::wstring ExeTitle() const override { return title_; }
+    bool PreviousInstanceRunning() override;
+    void EndNow() override { ended_ = true; }
+    bool Ended() const { return ended_; }
+
+private:
+    std::wstring folder_;
+    std::wstring title_;
+    handles::Kernel instanceMutex_;
+    bool ended_ = false;
+};

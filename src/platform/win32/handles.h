@@ -1,0 +1,54 @@
+#pragma once
+#include <windows.h>
+#include <winsock2.h>
+#include <winhttp.h>
+
+#include <memory>
+#include <type_traits>
+#include <utility>
+
+// Move-only owners for the handles the program holds.
+namespace handles {
+
+struct WindowDeleter { void operator()(HWND h) const noexcept { if (h) DestroyWindow(h); } };
+struct GdiDeleter { void operator()(HGDIOBJ h) const noexcept { if (h) DeleteObject(h); } };
+struct IconDeleter { void operator()(HICON h) const noexcept { if (h) DestroyIcon(h); } };
+struct MenuDeleter { void operator()(HMENU h) const noexcept { if (h) DestroyMenu(h); } };
+struct KernelDeleter { void operator()(HANDLE h) const noexcept { if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h); } };
+struct InternetDeleter { void operator()(HINTERNET h) const noexcept { if (h) WinHttpCloseHandle(h); } };
+struct FindDeleter { void operator()(HANDLE h) const noexcept { if (h && h != INVALID_HANDLE_VALUE) FindClose(h); } };
+
+using Window = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiDeleter>;
+using Brush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiDeleter>;
+using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+using Menu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
+using Kernel = std::unique_ptr<void, KernelDeleter>;
+using Internet = std::unique_ptr<void, InternetDeleter>;
+using Find = std::unique_ptr<void, FindDeleter>;
+
+// SOCKET is an integer with its own invalid value.
+class Socket {
+public:
+    Socket() = default;
+    explicit Socket(SOCKET s) : s_(s) {}
+    Socket(Socket&& other) noexcept : s_(std::exchange(other.s_, INVALID_SOCKET)) {}
+    Socket& operator=(Socket&& other) noexcept {
+        if (this != &other) Reset(std::exchange(other.s_, INVALID_SOCKET));
+        return *this;
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    ~Socket() { Reset(); }
+    SOCKET Get() const { return s_; }
+    explicit operator bool() const { return s_ != INVALID_SOCKET; }
+    void Reset(SOCKET s = INVALID_SOCKET) {
+        if (s_ != INVALID_SOCKET) closesocket(s_);
+        s_ = s;
+    }
+
+private:
+    SOCKET s_ = INVALID_SOCKET;
+};
+
+}  // namespace handles

@@ -1,0 +1,72 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include "gateway/main_form.h"
+#include "platform/win32/ansi_codec_win32.h"
+#include "platform/win32/application_win32.h"
+#include "platform/win32/control_ids.h"
+#include "platform/win32/message_boxes_win32.h"
+#include "platform/win32/monitor_window.h"
+#include "platform/win32/profile_store_win32.h"
+#include "platform/win32/settings_window_win32.h"
+#include "platform/win32/tray_icon_win32.h"
+#include "platform/win32/udp_socket_win32.h"
+#include "platform/win32/winhttp_poster.h"
+
+#ifndef VANTARY_UPLOAD_URL
+#error "VANTARY_UPLOAD_URL names the endpoint; it is set by the build"
+#endif
+
+namespace {
+handles::Icon LoadAppIcon(HINSTANCE instance, int metricX, int metricY) {
+    return handles::Icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                       GetSystemMetrics(metricX), GetSystemMetrics(metricY), 0)));
+}
+
+int RunMessageLoop(HWND monitor, const SettingsWindowWin32& settings) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // The modeless windows get Tab and Esc from the dialog manager.
+        HWND settingsWindow = settings.Handle();
+        if (settingsWindow && IsDialogMessageW(settingsWindow, &msg)) continue;
+        if (monitor && IsWindow(monitor) && IsDialogMessageW(monitor, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    WinsockSession winsock;
+
+    handles::Icon bigIcon = LoadAppIcon(instance, SM_CXICON, SM_CYICON);
+    handles::Icon smallIcon = LoadAppIcon(instance, SM_CXSMICON, SM_CYSMICON);
+
+    AnsiCodecWin32 codec;
+    ApplicationWin32 app;
+    MessageBoxesWin32 boxes;
+    ProfileStoreWin32 profile;
+    UdpSocketWin32 socket;
+    WinHttpPoster http(VANTARY_UPLOAD_URL);
+    TrayIconWin32 tray(codec, smallIcon.get());
+    SettingsWindowWin32 settings;
+    MonitorWindow monitor;
+
+    if (!monitor.Create(instance, bigIcon.get(), smallIcon.get())) return 1;
+    settings.Register(instance, bigIcon.get(), smallIcon.get());
+    socket.SetNotifyWindow(monitor.Handle(), VANTARY_WM_SOCKET);
+    tray.SetWindow(monitor.Handle());
+    boxes.SetOwner(monitor.Handle());
+
+    Main_form form(MainFormPorts{app, monitor, socket, http, boxes, profile, codec, settings, tray});
+    monitor.Attach(&form, &socket, &tray);
+    settings.Attach(&form, &monitor);
+
+    form.Form_Load();
+    if (app.Ended()) return 0;  // refused: nothing was shown, read or written
+    monitor.ShowAfterLoad();
+    return RunMessageLoop(monitor.Handle(), settings);
+}

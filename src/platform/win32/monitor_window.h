@@ -1,0 +1,70 @@
+#pragma once
+#include <windows.h>
+
+#include "platform/monitor_view.h"
+#include "platform/win32/dpi.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/monitor_pane.h"
+
+class Main_form;
+class UdpSocketWin32;
+class TrayIconWin32;
+
+// The monitor window: the two panes, the caption lines and the two buttons.
+class MonitorWindow : public MonitorView {
+public:
+    MonitorWindow() = default;
+    MonitorWindow(const MonitorWindow&) = delete;
+    MonitorWindow& operator=(const MonitorWindow&) = delete;
+
+    bool Create(HINSTANCE instance, HICON bigIcon, HICON smallIcon);
+    void Attach(Main_form* form, UdpSocketWin32* socket, TrayIconWin32* tray);
+    HWND Handle() const { return hwnd_; }
+    // Shows the window once start-up has placed it, focus on "Settings".
+    void ShowAfterLoad();
+
+    void SetVersionCaption(const std::wstring& text) override;
+    void AppendToPane(Pane pane, const std::wstring& text) override;
+    void MoveCaretToEnd(Pane pane) override;
+    float Left() const override;
+    float Top() const override;
+    void SetLeft(float twips) override;
+    void SetTop(float twips) override;
+    float OuterWidth() const override;
+    float OuterHeight() const override;
+    float ScreenWidth() const override;
+    float ScreenHeight() const override;
+    bool IsVisible() const override;
+    void Show() override;
+    void Hide() override;
+    void SetStateNormal() override;
+    void Destroy() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCreate();
+    void OnCommand(int id);
+    void OnSocket(WPARAM wParam, LPARAM lParam);
+    void OnDpiChanged(UINT newDpi, const RECT* suggested);
+    LRESULT OnCtlColor(HDC dc, HWND control);
+    void MakeFonts();
+    void Layout();
+    MonitorPane& PaneOf(Pane pane) { return pane == Pane::Text1 ? text1_ : text2_; }
+    POINT OuterTopLeft() const;
+
+    HWND hwnd_ = nullptr;
+    HINSTANCE instance_ = nullptr;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    Main_form* form_ = nullptr;
+    UdpSocketWin32* socket_ = nullptr;
+    TrayIconWin32* tray_ = nullptr;
+    UINT dpi_ = 96;
+    UINT taskbarCreated_ = 0;
+    MonitorPane text1_;
+    MonitorPane text2_;
+    handles::Font headingFont_;
+    handles::Font paneFont_;
+    handles::Font smallFont_;
+};

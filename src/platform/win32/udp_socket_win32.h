@@ -1,0 +1,38 @@
+#pragma once
+#include "platform/udp_socket.h"
+#include "platform/win32/handles.h"
+
+// Keeps Winsock started for the program's life.
+class WinsockSession {
+public:
+    WinsockSession() { started_ = WSAStartup(MAKEWORD(2, 2), &data_) == 0; }
+    ~WinsockSession() { if (started_) WSACleanup(); }
+    WinsockSession(const WinsockSession&) = delete;
+    WinsockSession& operator=(const WinsockSession&) = delete;
+
+private:
+    WSADATA data_{};
+    bool started_ = false;
+};
+
+// The listener: a UDP socket whose readiness arrives as a window message.
+class UdpSocketWin32 : public UdpSocket {
+public:
+    static constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+    static constexpr int kLargestDatagram = 65507;
+
+    void SetNotifyWindow(HWND window, UINT message) { window_ = window; message_ = message; }
+    void Close() override;
+    void SetProtocolUdp() override { udp_ = true; }
+    BindResult Bind(const std::wstring& localPort) override;
+    std::optional<std::string> ReadPending() override;
+    void RequestReadCheck() override;
+    SOCKET Handle() const { return socket_.Get(); }
+
+private:
+    handles::Socket socket_;
+    HWND window_ = nullptr;
+    UINT message_ = 0;
+    bool udp_ = false;
+    std::string buffer_ = std::string(65536, '\0');
+};
