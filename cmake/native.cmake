@@ -11,3 +11,15 @@ target_compile_options(vantary_unit_tests PRIVATE ${VANTARY_WARNINGS} ${VANTARY_
 target_link_libraries(vantary_unit_tests PRIVATE vantary_core GTest::gtest GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(vantary_unit_tests)
+
+# Fuzzers: a clang tree of their own (-DVANTARY_FUZZ=ON).
+option(VANTARY_FUZZ "Build the libFuzzer targets (clang)" OFF)
+if(VANTARY_FUZZ)
+    target_compile_options(vantary_core PRIVATE -fsanitize=fuzzer-no-link)
+    foreach(target fuzz_encoder fuzz_profile_values fuzz_datagram)
+        add_executable(${target} ${CMAKE_SOURCE_DIR}/tests/fuzz/${target}.cpp)
+        target_compile_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
+        target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
+        target_link_libraries(${target} PRIVATE vantary_core)
+    endforeach()
+endif()
