@@ -213,7 +213,16 @@ void MonitorWindow::SetVersionCaption(const std::wstring& text) {
     SetDlgItemTextW(hwnd_, IDC_VERSIONLABEL, text.c_str());
 }
 
-void MonitorWindow::AppendToPane(Pane pane, const std::wstring& text) { PaneOf(pane).Append(text); }
+void MonitorWindow::AppendToPane(Pane pane, const std::wstring& text) {
+    // The edit control ends its text at a NUL; a visible stand-in keeps the rest of the record.
+    if (text.find(L'\0') == std::wstring::npos) {
+        PaneOf(pane).Append(text);
+        return;
+    }
+    std::wstring shown = text;
+    for (auto& c : shown) if (c == L'\0') c = L'\x2400';
+    PaneOf(pane).Append(shown);
+}
 
 void MonitorWindow::MoveCaretToEnd(Pane pane) { PaneOf(pane).MoveCaretToEnd(); }
 

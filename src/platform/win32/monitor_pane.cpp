@@ -1,0 +1,44 @@
+#include "platform/win32/monitor_pane.h"
+
+namespace {
+
+// Without word wrap the edit control only lays out the lines it is given, so an append costs
+// the same however long the pane has grown; wrapping makes Wine's control re-walk every line.
+constexpr DWORD kPaneStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                             ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL;
+
+}  // namespace
+
+bool MonitorPane::Create(HWND parent, int controlId, HINSTANCE instance) {
+    edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", kPaneStyle, 0, 0, 0, 0, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance, nullptr);
+    if (!edit_) return false;
+    // The panes are never trimmed; the default 30,000 characters would cut appends short.
+    SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
+    return true;
+}
+
+HWND MonitorPane::Handle() const { return edit_; }
+
+void MonitorPane::SetFont(HFONT font) {
+    if (edit_) SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void MonitorPane::Move(const RECT& pixels) {
+    if (edit_) MoveWindow(edit_, pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top, TRUE);
+}
+
+void MonitorPane::Append(const std::wstring& text) {
+    if (!edit_) return;
+    // Inserting at the caret rather than setting the whole text keeps each append's cost flat.
+    MoveCaretToEnd();
+    SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    MoveCaretToEnd();
+}
+
+void MonitorPane::MoveCaretToEnd() {
+    if (!edit_) return;
+    const int length = GetWindowTextLengthW(edit_);
+    SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(length), static_cast<LPARAM>(length));
+    SendMessageW(edit_, EM_SCROLLCARET, 0, 0);
+}
