@@ -11,6 +11,10 @@ constexpr int kResolveTimeout = 0;  // unlimited
 constexpr int kConnectTimeout = 60000;
 constexpr int kSendTimeout = 30000;
 constexpr int kReceiveTimeout = 30000;
+// A reply that trickles in would hold the thread past every per-read time-out.
+constexpr ULONGLONG kReplyDeadlineMs = 60000;
+// Beyond this a reply is no message for the operator but a fault of the far end.
+constexpr std::size_t kLargestReply = 32u * 1024 * 1024;
 
 // The number the scripting request object raises: the WinHTTP error as an HRESULT.
 std::int32_t ErrorNumber(DWORD error) {
@@ -82,7 +86,9 @@ HttpReply WinHttpPoster::PostForm(const std::string& body) {
     reply.contentType = QueryHeader(request.get(), WINHTTP_QUERY_CONTENT_TYPE);
 
     std::vector<char> chunk(64 * 1024);
-    for (;;) {
+    const ULONGLONG started = GetTickCount64();
+    while (reply.body.size() < kLargestReply) {
+        if (GetTickCount64() - started > kReplyDeadlineMs) return Failed(ERROR_WINHTTP_TIMEOUT);
         DWORD read = 0;
         if (!WinHttpReadData(request.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read))
             return Failed(GetLastError());
