@@ -18,6 +18,7 @@ target_link_libraries(vantary-gateway PRIVATE vantary_core ws2_32 winhttp comctl
 target_link_options(vantary-gateway PRIVATE -static -static-libgcc -static-libstdc++ -municode -mwindows -Wl,--gc-sections)
 set_target_properties(vantary-gateway PROPERTIES OUTPUT_NAME vantary-gateway)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
+option(VANTARY_BUILD_E2E "Build the end-to-end test programs" ${VANTARY_TEST_BUILD})
+if(VANTARY_BUILD_E2E AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
     include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
 endif()

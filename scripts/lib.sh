@@ -1,0 +1,318 @@
+# shellcheck shell=bash
+# Helpers shared by scripts/run and scripts/test (sourced, not run).
+# Everything here is idempotent: a warm machine skips apt, reuses build trees,
+# TLS material and Wine prefixes, and only redoes what is missing.
+
+VANTARY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+VANTARY_BUILD=$VANTARY_ROOT/build
+VANTARY_LOGS=$VANTARY_BUILD/logs
+VANTARY_TLS_DIR=$VANTARY_BUILD/tls
+VANTARY_TEST_URL=https://localhost:47443/realtime.php
+VANTARY_TLS_PORT=47443
+VANTARY_PLAIN_PORT=47080
+export VANTARY_ROOT VANTARY_TLS_DIR
+
+mkdir -p "$VANTARY_LOGS"
+
+say() { printf '==> %s\n' "$*"; }
+die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+# Seconds since the epoch, for the timings printed beside each step.
+now() { date +%s; }
+since() { echo "$(( $(now) - $1 )) s"; }
+
+# Runs a command with its output in a log file; on failure shows the log's end.
+logged() {
+    local log=$1; shift
+    if ! "$@" >>"$log" 2>&1; then
+        printf 'error: %s failed; last lines of %s:\n' "$*" "$log" >&2
+        tail -n 60 "$log" >&2
+        return 1
+    fi
+}
+
+# --- packages --------------------------------------------------------------
+
+VANTARY_PACKAGES=(
+    g++ cmake ninja-build file python3 googletest libgtest-dev
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64
+    wine wine64 wine32:i386
+    xvfb xauth xdotool imagemagick x11-apps x11-utils
+    openssl stunnel4
+    fonts-crosextra-carlito fonts-liberation fonts-wine
+)
+
+package_installed() {
+    dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null | grep -q '^ii'
+}
+
+install_packages() {
+    local start missing=() p need_update=0 log=$VANTARY_LOGS/apt.log
+    start=$(now)
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        [ "$(id -u)" = 0 ] || die "the i386 architecture is not enabled; run as root"
+        say "enabling the i386 package architecture (for wine32)"
+        dpkg --add-architecture i386
+        need_update=1
+    fi
+    for p in "${VANTARY_PACKAGES[@]}"; do
+        package_installed "$p" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        say "packages: all present ($(since "$start"))"
+        return 0
+    fi
+    [ "$(id -u)" = 0 ] || die "missing packages (run as root to install): ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    say "installing ${missing[*]} (log: ${log#"$VANTARY_ROOT"/})"
+    # A package list older than the i386 architecture knows no i386 packages,
+    # and a stale one names files the mirror no longer has: update then.
+    if [ $need_update = 1 ] || ! apt-get install -y -q --simulate "${missing[@]}" >/dev/null 2>&1; then
+        logged "$log" apt-get update -q
+        need_update=2
+    fi
+    if ! apt-get install -y -q "${missing[@]}" >>"$log" 2>&1; then
+        [ $need_update = 2 ] || logged "$log" apt-get update -q
+        logged "$log" apt-get install -y -q "${missing[@]}"
+    fi
+    say "packages installed ($(since "$start"))"
+}
+
+# --- which Windows build this machine can run ---------------------------------
+
+# Assembles a 32-bit ELF that only exits: it runs unless the kernel lacks
+# ia32 emulation, which is exactly what wine32 needs.
+kernel_runs_i386() {
+    local dir rc=1
+    dir=$(mktemp -d)
+    # shellcheck disable=SC2016 # assembler text, not shell
+    printf '.globl _start\n_start:\n movl $1, %%eax\n xorl %%ebx, %%ebx\n int $0x80\n' >"$dir/exit.s"
+    if as --32 -o "$dir/exit.o" "$dir/exit.s" 2>/dev/null &&
+        ld -m elf_i386 -o "$dir/exit" "$dir/exit.o" 2>/dev/null &&
+        "$dir/exit" 2>/dev/null; then
+        rc=0
+    fi
+    rm -rf "$dir"
+    return $rc
+}
+
+# Sets VANTARY_ARCH (win32 or win64), VANTARY_WINE_LOADER and WINESERVER.
+# VANTARY_FORCE_ARCH=win64 tries the 64-bit path on a machine that could do both.
+detect_wine_arch() {
+    local why=${1:-testing}
+    if [ "${VANTARY_FORCE_ARCH:-}" = win64 ] || ! kernel_runs_i386; then
+        VANTARY_ARCH=win64
+        VANTARY_WINE_LOADER=/usr/lib/wine/wine64
+        if [ "${VANTARY_FORCE_ARCH:-}" = win64 ]; then
+            say "VANTARY_FORCE_ARCH=win64: $why the 64-bit build of the same sources under wine64"
+        else
+            say "this kernel cannot run 32-bit programs; $why the 64-bit build of the same sources under wine64"
+        fi
+    else
+        VANTARY_ARCH=win32
+        VANTARY_WINE_LOADER=/usr/lib/wine/wine
+        say "this kernel runs 32-bit programs: $why the 32-bit build under wine32"
+    fi
+    WINESERVER=/usr/lib/wine/wineserver
+    export VANTARY_ARCH VANTARY_WINE_LOADER WINESERVER
+    # Programs that a Windows program starts go through WINELOADER: pin it
+    # to the loader chosen here.
+    export WINELOADER=$VANTARY_WINE_LOADER
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# --- builds ------------------------------------------------------------------
+
+# configure_and_build <tree> [cmake args...]: configures once with Ninja, then
+# re-applies the arguments (cheap when nothing changed) and builds.
+configure_and_build() {
+    local tree=$1 start log gen=()
+    shift
+    start=$(now)
+    log=$VANTARY_LOGS/$(basename "$tree").log
+    : >"$log"
+    [ -f "$tree/CMakeCache.txt" ] || gen=(-G Ninja)
+    logged "$log" cmake -S "$VANTARY_ROOT" -B "$tree" "${gen[@]}" "$@"
+    logged "$log" cmake --build "$tree"
+    say "built ${tree#"$VANTARY_ROOT"/} ($(since "$start"))"
+}
+
+toolchain_of() {
+    case $1 in
+        win32) echo "$VANTARY_ROOT/cmake/mingw-i686.cmake" ;;
+        win64) echo "$VANTARY_ROOT/cmake/mingw-x86_64.cmake" ;;
+        *) die "unknown Windows architecture $1" ;;
+    esac
+}
+
+build_native() {
+    configure_and_build "$VANTARY_BUILD/native" -DCMAKE_BUILD_TYPE=Debug
+}
+
+# The product: Release, the endpoint given in VANTARY_UPLOAD_URL or, without
+# it, the project's default (dropping the cache entry brings the default back).
+build_product() {
+    local arch=${1:-win32} url=()
+    if [ -n "${VANTARY_UPLOAD_URL:-}" ]; then
+        url=(-DVANTARY_UPLOAD_URL="$VANTARY_UPLOAD_URL")
+    else
+        url=(-UVANTARY_UPLOAD_URL)
+    fi
+    configure_and_build "$VANTARY_BUILD/$arch" -DCMAKE_TOOLCHAIN_FILE="$(toolchain_of "$arch")" \
+        -DCMAKE_BUILD_TYPE=Release -DVANTARY_TEST_BUILD=OFF "${url[@]}"
+    check_static_pe "$VANTARY_BUILD/$arch/vantary-gateway.exe" "$arch"
+}
+
+# Test and demo builds: the loopback endpoint behind stunnel.
+build_test_tree() {
+    local arch=$1
+    configure_and_build "$VANTARY_BUILD/$arch-test" -DCMAKE_TOOLCHAIN_FILE="$(toolchain_of "$arch")" \
+        -DCMAKE_BUILD_TYPE=Release -DVANTARY_TEST_BUILD=ON -DVANTARY_UPLOAD_URL="$VANTARY_TEST_URL"
+    check_static_pe "$VANTARY_BUILD/$arch-test/vantary-gateway.exe" "$arch"
+}
+
+# The exe must be the expected PE flavour and need no MinGW runtime DLL,
+# so that it runs from a bare folder on any Windows.
+check_static_pe() {
+    local exe=$1 arch=$2 kind dlls objdump
+    [ -f "$exe" ] || die "$exe was not built"
+    kind=$(file -b "$exe")
+    case $arch in
+        win32) [[ $kind == "PE32 executable"*"Intel 80386"* ]] || die "$exe is not a PE32 i386 program: $kind"
+               objdump=i686-w64-mingw32-objdump ;;
+        win64) [[ $kind == "PE32+ executable"*"x86-64"* ]] || die "$exe is not a PE32+ x86-64 program: $kind"
+               objdump=x86_64-w64-mingw32-objdump ;;
+    esac
+    dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '\n' ' ')
+    if grep -qiE 'libstdc|libgcc|libwinpthread' <<<"$dlls"; then
+        die "$exe imports MinGW runtime DLLs: $dlls"
+    fi
+    say "checked ${exe#"$VANTARY_ROOT"/}: ${kind%%,*}; imports $dlls"
+}
+
+# find_tool <tree> <name.exe>: the e2e helpers may sit at the tree's top or in tests/e2e.
+find_tool() {
+    local found
+    found=$(find "$1" -name "$2" -type f -not -path '*/CMakeFiles/*' 2>/dev/null | sort | head -n 1)
+    [ -n "$found" ] || die "$2 not found in ${1#"$VANTARY_ROOT"/} (is its target built?)"
+    echo "$found"
+}
+
+# --- TLS material ------------------------------------------------------------
+
+make_tls() {
+    local d=$VANTARY_TLS_DIR log=$VANTARY_LOGS/tls.log f absent=0
+    for f in ca.pem ca.der server.pem server.key; do
+        [ -s "$d/$f" ] || absent=1
+    done
+    if [ $absent = 0 ]; then
+        say "TLS: reusing the test CA and server certificate in ${d#"$VANTARY_ROOT"/}"
+        return 0
+    fi
+    say "TLS: making a test CA and a localhost server certificate in ${d#"$VANTARY_ROOT"/}"
+    mkdir -p "$d"
+    rm -f "$d"/ca.* "$d"/server.*
+    : >"$log"
+    logged "$log" openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 3650 \
+        -keyout "$d/ca.key" -out "$d/ca.pem" -subj "/CN=Vantary Gateway Test CA" \
+        -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" \
+        -addext "subjectKeyIdentifier=hash"
+    logged "$log" openssl req -newkey rsa:2048 -nodes -sha256 \
+        -keyout "$d/server.key" -out "$d/server.csr" -subj "/CN=localhost"
+    cat >"$d/server.ext" <<'EOF'
+basicConstraints=critical,CA:FALSE
+keyUsage=critical,digitalSignature,keyEncipherment
+extendedKeyUsage=serverAuth
+subjectAltName=DNS:localhost,IP:127.0.0.1
+subjectKeyIdentifier=hash
+authorityKeyIdentifier=keyid
+EOF
+    logged "$log" openssl x509 -req -sha256 -days 825 -in "$d/server.csr" \
+        -CA "$d/ca.pem" -CAkey "$d/ca.key" -CAcreateserial -extfile "$d/server.ext" -out "$d/server.pem"
+    logged "$log" openssl x509 -in "$d/ca.pem" -outform DER -out "$d/ca.der"
+    chmod 600 "$d/ca.key" "$d/server.key"
+}
+
+# --- stunnel in front of the plain stand-in service ------------------------------
+
+port_open() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+
+# Waits up to $2 seconds for a command to succeed.
+wait_for() {
+    local limit=$1 deadline
+    shift
+    deadline=$(( $(now) + limit ))
+    until "$@"; do
+        [ "$(now)" -lt "$deadline" ] || return 1
+        sleep 0.2
+    done
+}
+
+pid_alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
+
+start_stunnel() {
+    local d=$VANTARY_TLS_DIR
+    stop_stunnel
+    if port_open "$VANTARY_TLS_PORT"; then
+        die "port $VANTARY_TLS_PORT is taken by another program; stop it first"
+    fi
+    cat >"$d/stunnel.conf" <<EOF
+foreground = no
+pid = $d/stunnel.pid
+output = $d/stunnel.log
+debug = notice
+
+[vantary-standin]
+accept = 127.0.0.1:$VANTARY_TLS_PORT
+connect = 127.0.0.1:$VANTARY_PLAIN_PORT
+cert = $d/server.pem
+key = $d/server.key
+EOF
+    : >"$d/stunnel.log"
+    stunnel4 "$d/stunnel.conf" || die "stunnel did not start; see ${d#"$VANTARY_ROOT"/}/stunnel.log"
+    wait_for 10 port_open "$VANTARY_TLS_PORT" || die "stunnel does not listen on $VANTARY_TLS_PORT"
+    say "stunnel: https://localhost:$VANTARY_TLS_PORT -> 127.0.0.1:$VANTARY_PLAIN_PORT (pid $(cat "$d/stunnel.pid"))"
+}
+
+# Stops only the stunnel this project started, by the pid it wrote.
+stop_stunnel() {
+    local pidfile=$VANTARY_TLS_DIR/stunnel.pid pid
+    pid_alive "$pidfile" || { rm -f "$pidfile"; return 0; }
+    pid=$(cat "$pidfile")
+    kill "$pid" 2>/dev/null || true
+    wait_for 5 bash -c "! kill -0 $pid 2>/dev/null" || kill -9 "$pid" 2>/dev/null || true
+    rm -f "$pidfile"
+}
+
+# --- Wine prefixes ----------------------------------------------------------------
+
+# A Unix path as the Windows programs see it (Wine maps / to Z:).
+windows_path() { local p; p=$(realpath "$1"); echo "Z:${p//\//\\}"; }
+
+wine_in() { WINEPREFIX=$1 "$VANTARY_WINE_LOADER" "${@:2}"; }
+wineserver_in() { WINEPREFIX=$1 "$WINESERVER" "${@:2}"; }
+
+# Creates a prefix once; a stamp marks one that finished booting.
+ensure_prefix() {
+    local prefix=$1 start log=$VANTARY_LOGS/wineboot.log
+    [ -f "$prefix/.vantary-booted" ] && return 0
+    start=$(now)
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    logged "$log" wine_in "$prefix" wineboot -i
+    logged "$log" wineserver_in "$prefix" -w
+    touch "$prefix/.vantary-booted"
+    say "Wine: created prefix ${prefix#"$VANTARY_ROOT"/} ($(since "$start"))"
+}
+
+# Trusts the test CA inside the prefix only (its registry), never on the host.
+# The stamp holds the CA's digest, so a remade CA is trusted again.
+trust_ca_in_prefix() {
+    local prefix=$1 tool=$2 digest log=$VANTARY_LOGS/trust-ca.log
+    digest=$(sha256sum "$VANTARY_TLS_DIR/ca.der" | cut -d' ' -f1)
+    [ "$(cat "$prefix/.vantary-ca" 2>/dev/null)" = "$digest" ] && return 0
+    logged "$log" wine_in "$prefix" "$tool" add "$(windows_path "$VANTARY_TLS_DIR/ca.der")"
+    logged "$log" wineserver_in "$prefix" -w
+    echo "$digest" >"$prefix/.vantary-ca"
+    say "Wine: test CA trusted in ${prefix#"$VANTARY_ROOT"/}"
+}
