@@ -23,6 +23,9 @@ std::int32_t ErrorNumber(DWORD error) {
 }
 
 HttpReply Failed(DWORD error) {
+    // Some WinHTTPs pass the socket's own time-out through; the request object
+    // reports every time-out as its own.
+    if (error == WSAETIMEDOUT) error = ERROR_WINHTTP_TIMEOUT;
     HttpReply reply;
     reply.errorNumber = ErrorNumber(error ? error : ERROR_WINHTTP_INTERNAL_ERROR);
     return reply;
@@ -65,6 +68,12 @@ HttpReply WinHttpPoster::PostForm(const std::string& body) {
                                                  WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                  secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request) return Failed(GetLastError());
+
+    // The wait for the reply's headers has a time-out of its own, unlimited in some
+    // WinHTTPs; the request object's receive time-out covers it too.
+    WinHttpSetTimeouts(request.get(), kResolveTimeout, kConnectTimeout, kSendTimeout, kReceiveTimeout);
+    DWORD responseTimeout = kReceiveTimeout;
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof responseTimeout);
 
     // The form carries the password: it goes to the endpoint and nowhere else.
     DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;

@@ -1,0 +1,72 @@
+# End-to-end tests: Windows programs that drive the real gateway under Wine.
+# Included by cmake/windows.cmake once the target vantary-gateway exists.
+
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)  # the MinGW thread model here is win32
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+# gtest's Notification needs std::mutex, absent from the win32 thread model.
+target_compile_options(gtest PUBLIC -include ${CMAKE_SOURCE_DIR}/tests/e2e/gtest_notification.h)
+
+set(VANTARY_E2E_DIR ${CMAKE_SOURCE_DIR}/tests/e2e)
+# -Wrestrict misfires on "literal" + std::string in GCC 12 at -O3.
+set(VANTARY_E2E_WARNINGS -Wall -Wextra -Wshadow -Wformat=2 -Werror -Wno-restrict)
+
+add_library(vantary_e2e_harness STATIC
+    ${VANTARY_E2E_DIR}/harness/stand_in_service.cpp
+    ${VANTARY_E2E_DIR}/harness/form_decoder.cpp
+    ${VANTARY_E2E_DIR}/harness/udp_sender.cpp
+    ${VANTARY_E2E_DIR}/harness/trust_store.cpp
+    ${VANTARY_E2E_DIR}/harness/paths.cpp
+    ${VANTARY_E2E_DIR}/harness/ui_probe.cpp
+    ${VANTARY_E2E_DIR}/harness/gateway_process.cpp
+)
+target_compile_definitions(vantary_e2e_harness PUBLIC ${VANTARY_WIN32_DEFINES}
+    PRIVATE VANTARY_E2E_GATEWAY_EXE="$<TARGET_FILE:vantary-gateway>")
+target_compile_options(vantary_e2e_harness PRIVATE ${VANTARY_E2E_WARNINGS})
+target_link_libraries(vantary_e2e_harness PUBLIC ws2_32 crypt32 user32 gdi32)
+
+set(VANTARY_E2E_LINK -static -static-libgcc -static-libstdc++)
+
+add_executable(vantary-e2e
+    ${VANTARY_E2E_DIR}/e2e_main.cpp
+    ${VANTARY_E2E_DIR}/gateway_test.cpp
+    ${VANTARY_E2E_DIR}/startup_test.cpp
+    ${VANTARY_E2E_DIR}/upload_test.cpp
+    ${VANTARY_E2E_DIR}/server_error_test.cpp
+    ${VANTARY_E2E_DIR}/unreachable_test.cpp
+    ${VANTARY_E2E_DIR}/datagram_test.cpp
+    ${VANTARY_E2E_DIR}/shutdown_test.cpp
+    ${VANTARY_E2E_DIR}/bind_failure_test.cpp
+    ${VANTARY_E2E_DIR}/settings_window_test.cpp
+    ${VANTARY_E2E_DIR}/tray_test.cpp
+)
+target_compile_options(vantary-e2e PRIVATE ${VANTARY_E2E_WARNINGS})
+target_link_libraries(vantary-e2e PRIVATE vantary_e2e_harness GTest::gtest)
+target_link_options(vantary-e2e PRIVATE ${VANTARY_E2E_LINK})
+# The tests copy the gateway, so it must be built first.
+add_dependencies(vantary-e2e vantary-gateway)
+
+add_executable(vantary-trust-ca ${VANTARY_E2E_DIR}/trust_ca_main.cpp)
+target_compile_options(vantary-trust-ca PRIVATE ${VANTARY_E2E_WARNINGS})
+target_link_libraries(vantary-trust-ca PRIVATE vantary_e2e_harness)
+target_link_options(vantary-trust-ca PRIVATE ${VANTARY_E2E_LINK})
+
+add_executable(vantary-standin ${VANTARY_E2E_DIR}/standin_main.cpp)
+target_compile_options(vantary-standin PRIVATE ${VANTARY_E2E_WARNINGS})
+target_link_libraries(vantary-standin PRIVATE vantary_e2e_harness)
+target_link_options(vantary-standin PRIVATE ${VANTARY_E2E_LINK})
+
+# One ctest entry per suite, so a hang in one cannot take the others with it.
+enable_testing()
+set(VANTARY_E2E_SUITES
+    Startup:240 SettingsFile:240 Upload:240 LoginRejected:180 ServerError:300 Unreachable:240
+    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:480 Tray:360)
+foreach(entry IN LISTS VANTARY_E2E_SUITES)
+    string(REPLACE ":" ";" parts ${entry})
+    list(GET parts 0 suite)
+    list(GET parts 1 seconds)
+    add_test(NAME e2e.${suite}
+        COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:vantary-e2e> --gtest_filter=${suite}.*)
+    set_tests_properties(e2e.${suite} PROPERTIES TIMEOUT ${seconds} LABELS e2e)
+endforeach()

@@ -1,0 +1,277 @@
+#include "stand_in_service.h"
+
+#include <cctype>
+#include <cstdlib>
+
+#include "deadline.h"
+
+namespace e2e {
+namespace {
+
+bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string Trim(const std::string& s) {
+    size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos) return {};
+    size_t e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}
+
+const char* ReasonPhrase(int status) {
+    switch (status) {
+        case 200: return "OK";
+        case 400: return "Bad Request";
+        case 401: return "Unauthorized";
+        case 403: return "Forbidden";
+        case 404: return "Not Found";
+        case 500: return "Internal Server Error";
+        case 502: return "Bad Gateway";
+        case 503: return "Service Unavailable";
+        default: return "Status";
+    }
+}
+
+// Waits for readable data or the stop event; false when stopping, closed or
+// past the time limit.
+bool ReceiveSome(SOCKET s, HANDLE stop, std::string& into, DWORD timeoutMs = INFINITE) {
+    const ULONGLONG end = timeoutMs == INFINITE ? ~0ULL : GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return false;
+        if (GetTickCount64() >= end) return false;
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(s, &set);
+        timeval tv{0, 100 * 1000};
+        int ready = select(0, &set, nullptr, nullptr, &tv);
+        if (ready < 0) return false;
+        if (ready == 0) continue;
+        char buf[8192];
+        int n = recv(s, buf, sizeof buf, 0);
+        if (n <= 0) return false;
+        into.append(buf, n);
+        return true;
+    }
+}
+
+bool SendAll(SOCKET s, const std::string& data) {
+    size_t sent = 0;
+    while (sent < data.size()) {
+        int n = send(s, data.data() + sent, static_cast<int>(data.size() - sent), 0);
+        if (n <= 0) return false;
+        sent += n;
+    }
+    return true;
+}
+
+void ResetConnection(UniqueSocket& s) {
+    linger l{1, 0};  // a zero linger time makes closesocket send RST
+    setsockopt(s.get(), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l);
+    s.reset();
+}
+
+bool ParseRequest(const std::string& head, RecordedRequest& req, size_t& contentLength) {
+    size_t lineEnd = head.find("\r\n");
+    std::string requestLine = head.substr(0, lineEnd);
+    size_t sp1 = requestLine.find(' ');
+    size_t sp2 = requestLine.find(' ', sp1 + 1);
+    if (sp1 == std::string::npos || sp2 == std::string::npos) return false;
+    req.method = requestLine.substr(0, sp1);
+    req.path = requestLine.substr(sp1 + 1, sp2 - sp1 - 1);
+    contentLength = 0;
+    size_t pos = lineEnd + 2;
+    while (pos < head.size()) {
+        size_t e = head.find("\r\n", pos);
+        if (e == std::string::npos) e = head.size();
+        std::string line = head.substr(pos, e - pos);
+        pos = e + 2;
+        size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        std::string name = line.substr(0, colon);
+        std::string value = Trim(line.substr(colon + 1));
+        if (EqualsIgnoreCase(name, "Content-Length"))
+            contentLength = static_cast<size_t>(std::strtoull(value.c_str(), nullptr, 10));
+        req.headers.emplace_back(std::move(name), std::move(value));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string RecordedRequest::Header(const std::string& name) const {
+    for (const auto& [n, v] : headers)
+        if (EqualsIgnoreCase(n, name)) return v;
+    return {};
+}
+
+ScriptedReply ScriptedReply::Status(int status, std::string body, std::string contentType) {
+    ScriptedReply r;
+    r.status = status;
+    r.body = std::move(body);
+    r.contentType = std::move(contentType);
+    return r;
+}
+ScriptedReply ScriptedReply::Hang() { ScriptedReply r; r.kind = Kind::Hang; return r; }
+ScriptedReply ScriptedReply::ResetOnAccept() { ScriptedReply r; r.kind = Kind::ResetOnAccept; return r; }
+ScriptedReply ScriptedReply::ResetAfterRequest() { ScriptedReply r; r.kind = Kind::ResetAfterRequest; return r; }
+ScriptedReply ScriptedReply::Delayed(DWORD delayMs, ScriptedReply reply) {
+    reply.delayMs = delayMs;
+    return reply;
+}
+
+StandInService::StandInService(std::uint16_t port)
+    : port_(port), defaultReply_(ScriptedReply::Status(200, "OK: stand-in default")) {}
+
+StandInService::~StandInService() { Stop(); }
+
+bool StandInService::Start(std::string* error) {
+    listener_.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!listener_) { *error = "socket: " + std::to_string(WSAGetLastError()); return false; }
+    BOOL yes = TRUE;
+    // A previous test's connections may still be in TIME_WAIT on this port.
+    setsockopt(listener_.get(), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port_);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(listener_.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        *error = "bind 127.0.0.1:" + std::to_string(port_) + ": " + std::to_string(WSAGetLastError());
+        return false;
+    }
+    if (listen(listener_.get(), 8) != 0) { *error = "listen: " + std::to_string(WSAGetLastError()); return false; }
+    stopEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    thread_.reset(CreateThread(nullptr, 0, &StandInService::ThreadMain, this, 0, nullptr));
+    if (!thread_) { *error = "CreateThread: " + std::to_string(GetLastError()); return false; }
+    return true;
+}
+
+void StandInService::Stop() {
+    if (thread_) {
+        SetEvent(stopEvent_.get());
+        WaitForSingleObject(thread_.get(), 10000);
+        thread_.reset();
+    }
+    listener_.reset();
+    Lock l(lock_);
+    hanging_.clear();
+}
+
+void StandInService::Enqueue(ScriptedReply reply) {
+    Lock l(lock_);
+    script_.push_back(std::move(reply));
+}
+
+void StandInService::SetDefaultReply(ScriptedReply reply) {
+    Lock l(lock_);
+    defaultReply_ = std::move(reply);
+}
+
+std::vector<RecordedRequest> StandInService::Requests() const {
+    Lock l(lock_);
+    return requests_;
+}
+
+size_t StandInService::RequestCount() const {
+    Lock l(lock_);
+    return requests_.size();
+}
+
+size_t StandInService::ConnectionCount() const {
+    Lock l(lock_);
+    return connections_;
+}
+
+bool StandInService::WaitForRequests(size_t count, DWORD timeoutMs) const {
+    return WaitUntil([&] { return RequestCount() >= count; }, timeoutMs);
+}
+
+ScriptedReply StandInService::NextReply() {
+    Lock l(lock_);
+    if (script_.empty()) return defaultReply_;
+    ScriptedReply r = std::move(script_.front());
+    script_.pop_front();
+    return r;
+}
+
+DWORD WINAPI StandInService::ThreadMain(LPVOID self) {
+    static_cast<StandInService*>(self)->Serve();
+    return 0;
+}
+
+void StandInService::Serve() {
+    for (;;) {
+        if (WaitForSingleObject(stopEvent_.get(), 0) == WAIT_OBJECT_0) return;
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(listener_.get(), &set);
+        timeval tv{0, 100 * 1000};
+        if (select(0, &set, nullptr, nullptr, &tv) <= 0) continue;
+        UniqueSocket client(accept(listener_.get(), nullptr, nullptr));
+        if (!client) continue;
+        {
+            Lock l(lock_);
+            ++connections_;
+        }
+        HandleConnection(std::move(client));
+    }
+}
+
+void StandInService::HandleConnection(UniqueSocket client) {
+    // The reply is chosen when the connection comes in, so that a reset on
+    // accept uses up its place in the script like any other reply.
+    ScriptedReply reply = NextReply();
+    if (reply.kind == ScriptedReply::Kind::ResetOnAccept) {
+        ResetConnection(client);
+        return;
+    }
+    std::string data;
+    size_t headEnd;
+    while ((headEnd = data.find("\r\n\r\n")) == std::string::npos)
+        if (!ReceiveSome(client.get(), stopEvent_.get(), data)) return;
+    RecordedRequest req;
+    size_t contentLength = 0;
+    if (!ParseRequest(data.substr(0, headEnd), req, contentLength)) {
+        ResetConnection(client);
+        return;
+    }
+    std::string body = data.substr(headEnd + 4);
+    while (body.size() < contentLength)
+        if (!ReceiveSome(client.get(), stopEvent_.get(), body)) break;
+    req.body = body.substr(0, std::min(body.size(), contentLength));
+    {
+        Lock l(lock_);
+        requests_.push_back(std::move(req));
+    }
+    if (reply.delayMs) WaitForSingleObject(stopEvent_.get(), reply.delayMs);
+    switch (reply.kind) {
+        case ScriptedReply::Kind::Hang: {
+            Lock l(lock_);
+            hanging_.push_back(std::move(client));
+            return;
+        }
+        case ScriptedReply::Kind::ResetAfterRequest:
+        case ScriptedReply::Kind::ResetOnAccept:
+            ResetConnection(client);
+            return;
+        case ScriptedReply::Kind::Answer:
+            break;
+    }
+    std::string response = "HTTP/1.1 " + std::to_string(reply.status) + " " + ReasonPhrase(reply.status) + "\r\n";
+    if (!reply.contentType.empty()) response += "Content-Type: " + reply.contentType + "\r\n";
+    response += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
+    response += "Connection: close\r\n\r\n";
+    response += reply.body;
+    SendAll(client.get(), response);
+    shutdown(client.get(), SD_SEND);
+    // Let the peer read the reply and close first, so it never sees a reset.
+    std::string rest;
+    while (ReceiveSome(client.get(), stopEvent_.get(), rest, 3000)) rest.clear();
+}
+
+}  // namespace e2e

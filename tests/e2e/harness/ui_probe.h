@@ -1,0 +1,51 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "win.h"
+
+namespace e2e {
+
+constexpr const wchar_t* kMessageBoxCaption = L"Vantary-gateway";
+
+// Which of the three system icons a message box shows, told from its pixels.
+enum class BoxIcon { None, Critical, Warning, Information, Unknown };
+const char* ToString(BoxIcon icon);
+
+struct MessageBoxView {
+    HWND box = nullptr;
+    std::wstring text;
+    bool hasOk = false, hasYes = false, hasNo = false, hasCancel = false;
+    int buttonCount = 0;
+    int defaultButton = 0;  // by BS_DEFPUSHBUTTON, since DM_GETDEFID lies under Wine
+    bool topmost = false;   // what MB_SYSTEMMODAL gives the box
+    BoxIcon icon = BoxIcon::None;
+};
+
+// A top-level window of that process with that class and caption (either may
+// be null to match any).
+HWND FindProcessWindow(DWORD pid, const wchar_t* cls, const wchar_t* caption, bool visibleOnly);
+HWND WaitForProcessWindow(DWORD pid, const wchar_t* cls, const wchar_t* caption, DWORD timeoutMs);
+
+// The process's message box with the program's caption, once it is visible.
+std::optional<MessageBoxView> WaitForMessageBox(DWORD pid, DWORD timeoutMs);
+bool HasMessageBox(DWORD pid);  // visible or not yet visible
+MessageBoxView ReadMessageBox(HWND box);
+
+bool ClickButton(HWND dialog, int id);
+// Waits for the window to be destroyed or hidden.
+bool WaitForWindowGone(HWND window, DWORD timeoutMs);
+
+std::wstring WindowText(HWND window);
+std::wstring ControlText(HWND parent, int id);
+bool SetWindowTextRemote(HWND window, const std::wstring& text);
+LRESULT SendRemote(HWND window, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr);
+
+// The control that has the keyboard focus in the window's thread.
+HWND FocusedControl(HWND anyWindowOfThread);
+
+// Every descendant window, in z-order.
+std::vector<HWND> Children(HWND parent);
+
+}  // namespace e2e
