@@ -40,6 +40,7 @@ add_executable(vantary-e2e
     ${VANTARY_E2E_DIR}/bind_failure_test.cpp
     ${VANTARY_E2E_DIR}/settings_window_test.cpp
     ${VANTARY_E2E_DIR}/tray_test.cpp
+    ${VANTARY_E2E_DIR}/hostile_test.cpp
 )
 target_compile_options(vantary-e2e PRIVATE ${VANTARY_E2E_WARNINGS})
 target_link_libraries(vantary-e2e PRIVATE vantary_e2e_harness GTest::gtest)
@@ -61,7 +62,7 @@ target_link_options(vantary-standin PRIVATE ${VANTARY_E2E_LINK})
 enable_testing()
 set(VANTARY_E2E_SUITES
     Startup:240 SettingsFile:240 Upload:240 LoginRejected:180 ServerError:300 Unreachable:240
-    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:480 Tray:360)
+    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:480 Tray:360 Hostile:300)
 foreach(entry IN LISTS VANTARY_E2E_SUITES)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 suite)

@@ -86,7 +86,7 @@ TEST_F(Unreachable, UntrustedCertificateShowsErrorAndSendsNoForm) {
 
 TEST_F(Unreachable, HangingServiceTimesOutWithError) {
     service_.Enqueue(ScriptedReply::Hang());
-    StartGatewayWithPort(42043);
+    StartGatewayWithPort(42044);
     ASSERT_FALSE(HasFatalFailure());
     Send(Contact("SM5AA"));
     ASSERT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs));
@@ -97,6 +97,29 @@ TEST_F(Unreachable, HangingServiceTimesOutWithError) {
     AnswerAndWait(*box, IDOK);
     EXPECT_EQ(gateway_.Pane1(), L"");
     EXPECT_EQ(gateway_.Pane2(), L"");
+}
+
+// Ended from the service's side, so that what happens meanwhile can be watched.
+TEST_F(Unreachable, HangingServiceHoldsNextRecordUntilItFails) {
+    service_.Enqueue(ScriptedReply::Hang());
+    service_.Enqueue(ScriptedReply::Status(200, "logged"));
+    StartGatewayWithPort(42043);
+    ASSERT_FALSE(HasFatalFailure());
+    Send(Contact("SM5AA", 1));
+    ASSERT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs));
+    const std::string second = Contact("SM5AA", 2);
+    Send(second);
+    EXPECT_TRUE(NoMoreRequests(1)) << "a record was posted while the first request hung";
+    EXPECT_FALSE(gateway_.HasBox());
+    EXPECT_EQ(gateway_.Pane1(), L"") << "the record was shown before its reply";
+    service_.ResetHanging();
+    auto box = gateway_.WaitForBox(kReplyTimeoutMs);
+    ASSERT_TRUE(box) << "no error message after the connection was reset; pane 2: " << Narrow(gateway_.Pane2());
+    ExpectNoConnectionText(box->text);
+    EXPECT_EQ(service_.RequestCount(), 1u) << "the waiting record went out inside the error message";
+    AnswerAndWait(*box, IDOK);
+    ASSERT_TRUE(service_.WaitForRequests(2, kReplyTimeoutMs)) << "the waiting record was lost";
+    ExpectPanes(FromAnsi(second) + L"\r\n", L"[200] logged\r\n");
 }
 
 }  // namespace

@@ -191,6 +191,12 @@ bool StandInService::WaitForRequests(size_t count, DWORD timeoutMs) const {
     return WaitUntil([&] { return RequestCount() >= count; }, timeoutMs);
 }
 
+void StandInService::ResetHanging() {
+    Lock l(lock_);
+    for (auto& s : hanging_) ResetConnection(s);
+    hanging_.clear();
+}
+
 ScriptedReply StandInService::NextReply() {
     Lock l(lock_);
     if (script_.empty()) return defaultReply_;

@@ -57,6 +57,8 @@ public:
     // Connections accepted, with or without a request read from them.
     size_t ConnectionCount() const;
     bool WaitForRequests(size_t count, DWORD timeoutMs) const;
+    // Ends every hanging connection with a reset.
+    void ResetHanging();
 
 private:
     static DWORD WINAPI ThreadMain(LPVOID self);
