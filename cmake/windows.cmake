@@ -22,3 +22,8 @@ option(VANTARY_BUILD_E2E "Build the end-to-end test programs" ${VANTARY_TEST_BUI
 if(VANTARY_BUILD_E2E AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
     include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
 endif()
+
+option(VANTARY_BUILD_BENCH "Build the benchmark programs (./scripts/bench)" OFF)
+if(VANTARY_BUILD_BENCH)
+    include(${CMAKE_SOURCE_DIR}/cmake/bench.cmake)
+endif()

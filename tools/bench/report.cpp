@@ -1,0 +1,172 @@
+#include "report.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace bench {
+namespace {
+
+std::string Format(const char* fmt, ...) {
+    char buf[512];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(buf, sizeof buf, fmt, args);
+    va_end(args);
+    return buf;
+}
+
+std::string Ms(double us) { return Format("%.1f ms", us / 1000.0); }
+std::string MiB(double bytes) { return Format("%.2f MiB", bytes / (1024.0 * 1024.0)); }
+std::string YesNo(bool met) { return met ? "met" : "**missed**"; }
+
+template <class T>
+std::string Opt(const std::optional<T>& v, std::string (*show)(double)) {
+    return v ? show(static_cast<double>(*v)) : std::string("n/a (0 under Wine)");
+}
+std::string Count(double v) { return Format("%.0f", v); }
+std::string CpuMs(double v) { return Format("%.0f ms", v); }
+
+class Table {
+public:
+    void Section(const std::string& title) { out_ += "| **" + title + "** | | | | |\n"; }
+    void Row(const std::string& what, const std::string& gateway, const std::string& reference = "",
+             const std::string& aim = "", const std::string& verdict = "") {
+        out_ += "| " + what + " | " + gateway + " | " + reference + " | " + aim + " | " + verdict + " |\n";
+    }
+    std::string Text() const { return out_; }
+
+private:
+    std::string out_ = "| Figure | Gateway | Reference | Aim | |\n|---|---|---|---|---|\n";
+};
+
+std::string Pair(const std::optional<DWORD>& a, const std::optional<DWORD>& b) {
+    if (!a || !b) return "n/a (0 under Wine)";
+    return Format("%lu → %lu", static_cast<unsigned long>(*a), static_cast<unsigned long>(*b));
+}
+
+void LatencyRows(Table& t, const char* mode, const std::vector<double>& g, const std::vector<double>& ref,
+                 bool aimed) {
+    const double g50 = Percentile(g, 0.5), r50 = Percentile(ref, 0.5);
+    const double g99 = Percentile(g, 0.99), r99 = Percentile(ref, 0.99);
+    t.Row(Format("Latency p50, %s (%zu / %zu records)", mode, g.size(), ref.size()), Ms(g50), Ms(r50));
+    t.Row(Format("Latency p99, %s", mode), Ms(g99), Ms(r99));
+    const double ratio = r50 > 0 ? g50 / r50 : 0;
+    t.Row(Format("Latency p50 ratio gateway / reference, %s", mode), Format("%.2f", ratio), "1.00",
+          aimed ? "≤ 1.2" : "", aimed ? YesNo(ratio > 0 && ratio <= 1.2) : "");
+}
+
+}  // namespace
+
+std::string RenderReport(const Results& r) {
+    Table t;
+    const auto& gl = r.gatewayLatency;
+    const auto& rl = r.referenceLatency;
+    t.Section("Latency: sendto → the service holds the whole request");
+    LatencyRows(t, "idle", gl.idleUs, rl.idleUs, true);
+    LatencyRows(t, "paced by arrival", gl.pacedUs, rl.pacedUs, false);
+    if (gl.lost || rl.lost) t.Row("Latency records lost", Format("%zu", gl.lost), Format("%zu", rl.lost), "0");
+
+    const auto& b = r.burst;
+    const std::size_t n = r.options.burstRecords;
+    t.Section(Format("Burst: %zu records back to back, %u ms per reply", n, r.options.burstReplyDelayMs));
+    t.Row("Records reaching the service", Format("%zu of %zu", b.arrived, n), "", Format("%zu of %zu", n, n),
+          YesNo(b.arrived == n));
+    t.Row("In the order sent", b.outOfOrder ? Format("no: %zu out of order", b.outOfOrder) : "yes", "", "in order",
+          YesNo(b.outOfOrder == 0 && b.arrived == n));
+    t.Row("Shown exactly once in the records pane", Format("%zu of %zu", b.onceInRecords, n), "",
+          Format("%zu of %zu", n, n), YesNo(b.onceInRecords == n));
+    t.Row("Shown exactly once in the replies pane", Format("%zu of %zu", b.onceInReplies, n), "",
+          Format("%zu of %zu", n, n), YesNo(b.onceInReplies == n));
+    t.Row("Time until the last reply was shown", Format("%.1f s (%.1f ms per record)", b.seconds,
+                                                        b.arrived ? b.seconds * 1000 / double(b.arrived) : 0.0));
+    if (b.box) t.Row("A message box was open at the end", "yes", "", "no", YesNo(false));
+
+    const auto& g = r.growth;
+    t.Section(Format("Growth: %zu records in batches of %zu", g.records, r.options.growthBatch));
+    t.Row(Format("Time per record, first %zu", g.window), Format("%.2f ms", g.firstMsPerRecord));
+    t.Row(Format("Time per record, last %zu", g.window), Format("%.2f ms", g.lastMsPerRecord));
+    const double growth = g.firstMsPerRecord > 0 ? g.lastMsPerRecord / g.firstMsPerRecord : 0;
+    t.Row("Ratio last / first", Format("%.2f", growth), "", "≤ 1.5", YesNo(growth > 0 && growth <= 1.5));
+    t.Row("Records through / total time", Format("%zu of %zu in %.0f s", g.arrived, g.records, g.seconds), "",
+          Format("%zu of %zu", g.records, g.records), YesNo(g.arrived == g.records));
+
+    t.Section("Footprint");
+    t.Row("Executable size", Format("%llu bytes", static_cast<unsigned long long>(r.sizes.gateway)),
+          Format("%llu bytes (forwarder); %llu (empty window)", static_cast<unsigned long long>(r.sizes.reference),
+                 static_cast<unsigned long long>(r.sizes.emptyWindow)));
+    const double paneBytes = double(g.paneCharsAtEnd) * 2;
+    t.Row("Private bytes after start (GetProcessMemoryInfo)", Opt(g.atStart.sample.privateBytes, MiB));
+    t.Row(Format("Private bytes after %zu records", g.arrived), Opt(g.atEnd.sample.privateBytes, MiB));
+    if (g.atStart.onLinux.ok) {
+        t.Row("Private memory after start (Linux RssAnon)", MiB(double(g.atStart.onLinux.privateKiB) * 1024));
+        t.Row(Format("Private memory after %zu records (Linux RssAnon)", g.arrived),
+              MiB(double(g.atEnd.onLinux.privateKiB) * 1024));
+    }
+    double grew = -1;
+    if (g.atStart.sample.privateBytes && g.atEnd.sample.privateBytes)
+        grew = double(*g.atEnd.sample.privateBytes) - double(*g.atStart.sample.privateBytes);
+    else if (g.atStart.onLinux.ok)
+        grew = (double(g.atEnd.onLinux.privateKiB) - double(g.atStart.onLinux.privateKiB)) * 1024;
+    if (grew >= -0.5 * 1024 * 1024 * 1024)
+        t.Row("Growth of private memory / bytes of pane text",
+              Format("%s / %s (%.2f×)", MiB(grew).c_str(), MiB(paneBytes).c_str(), paneBytes ? grew / paneBytes : 0.0));
+    t.Row("Pane text at the end (WM_GETTEXTLENGTH × 2)", MiB(double(g.paneCharsAtEnd) * 2));
+    t.Row("Working set after start → end", Opt(g.atStart.sample.workingSet, MiB) + " → " +
+                                               Opt(g.atEnd.sample.workingSet, MiB));
+    if (g.atStart.onLinux.ok)
+        t.Row("Resident (Linux VmRSS) after start → end",
+              MiB(double(g.atStart.onLinux.residentKiB) * 1024) + " → " + MiB(double(g.atEnd.onLinux.residentKiB) * 1024));
+    std::string idleCpu = "n/a";
+    if (g.idleStart.sample.cpuMs && g.idleEnd.sample.cpuMs) idleCpu = CpuMs(*g.idleEnd.sample.cpuMs - *g.idleStart.sample.cpuMs);
+    t.Row(Format("CPU time in %u s idle (GetProcessTimes)", g.idleSeconds), idleCpu, "", "0 ms");
+    if (g.idleStart.onLinux.ok) {
+        const double linuxCpu = g.idleEnd.onLinux.cpuMs - g.idleStart.onLinux.cpuMs;
+        t.Row(Format("CPU time in %u s idle (Linux utime+stime, 10 ms ticks)", g.idleSeconds), CpuMs(linuxCpu), "",
+              "0 ms", YesNo(linuxCpu == 0));
+        const double wakeups = double(g.idleEnd.onLinux.uiThreadWakeups) - double(g.idleStart.onLinux.uiThreadWakeups);
+        t.Row(Format("UI thread wake-ups in %u s idle (voluntary context switches)", g.idleSeconds),
+              Count(wakeups), "", "0", YesNo(wakeups == 0));
+    } else {
+        t.Row("Linux view of the process", "not found");
+    }
+    const std::string check = Format("before → after %zu uploads", g.handleCheckAfter);
+    t.Row("GDI objects " + check, Pair(g.beforeUploads.sample.gdiObjects, g.afterCheck.sample.gdiObjects), "",
+          "equal");
+    t.Row("USER objects " + check, Pair(g.beforeUploads.sample.userObjects, g.afterCheck.sample.userObjects), "",
+          "equal");
+    const bool kernelEqual = g.beforeUploads.sample.kernelHandles && g.afterCheck.sample.kernelHandles &&
+                             *g.beforeUploads.sample.kernelHandles == *g.afterCheck.sample.kernelHandles;
+    t.Row("Kernel handles " + check, Pair(g.beforeUploads.sample.kernelHandles, g.afterCheck.sample.kernelHandles),
+          "", "equal", g.beforeUploads.sample.kernelHandles ? YesNo(kernelEqual) : "");
+    t.Row(Format("Kernel handles after %zu records", g.arrived),
+          g.atEnd.sample.kernelHandles ? Count(*g.atEnd.sample.kernelHandles) : "n/a");
+    if (g.beforeUploads.onLinux.ok)
+        t.Row("Linux file descriptors / threads " + check,
+              Format("%llu / %llu → %llu / %llu (after %zu: %llu / %llu)",
+                     static_cast<unsigned long long>(g.beforeUploads.onLinux.openFds),
+                     static_cast<unsigned long long>(g.beforeUploads.onLinux.threads),
+                     static_cast<unsigned long long>(g.afterCheck.onLinux.openFds),
+                     static_cast<unsigned long long>(g.afterCheck.onLinux.threads), g.arrived,
+                     static_cast<unsigned long long>(g.atEnd.onLinux.openFds),
+                     static_cast<unsigned long long>(g.atEnd.onLinux.threads)),
+              "", "equal", YesNo(g.beforeUploads.onLinux.openFds == g.afterCheck.onLinux.openFds &&
+                             g.afterCheck.onLinux.openFds == g.atEnd.onLinux.openFds));
+
+    const auto& s = r.startup;
+    t.Section(Format("Start-up: median of %zu, from CreateProcess", s.gatewayPortUs.size()));
+    t.Row("To the UDP port bound (gateway) / to the window (empty program)", Ms(Median(s.gatewayPortUs)),
+          Ms(Median(s.emptyWindowUs)));
+    t.Row("To the monitor window shown", Ms(Median(s.gatewayWindowUs)));
+
+    std::string out = "# Vantary Gateway benchmarks\n\n";
+    out += Format("%s run under %s; the service a stand-in on 127.0.0.1 behind stunnel (TLS).\n\n",
+                  r.options.quick ? "Quick" : "Full", r.wine.c_str());
+    out += t.Text();
+    std::string errors;
+    for (const auto* e : {&gl.error, &rl.error, &b.error, &g.error, &s.error})
+        if (!e->empty()) errors += "- " + *e + "\n";
+    if (!errors.empty()) out += "\nErrors during the run:\n" + errors;
+    return out;
+}
+
+}  // namespace bench

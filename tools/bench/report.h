@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "phases.h"
+
+namespace bench {
+
+struct Sizes {
+    std::uint64_t gateway = 0, reference = 0, emptyWindow = 0;
+};
+
+struct Results {
+    Options options;
+    std::string wine;  // the Wine version the run used
+    LatencyRun gatewayLatency, referenceLatency;
+    BurstResult burst;
+    GrowthResult growth;
+    StartupResult startup;
+    Sizes sizes;
+};
+
+// One Markdown table with every figure, the reference beside it and the aim.
+std::string RenderReport(const Results& r);
+
+}  // namespace bench
