@@ -7,11 +7,9 @@
 #include "platform/win32/udp_socket_win32.h"
 
 namespace {
-const wchar_t kCaption[] = L"WSJT-X Vantary Gateway Monitor";
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-constexpr int kClientWidth = 4440;
-constexpr int kClientHeight = 2505;
+constexpr TopLevelSpec kWindow{VANTARY_MONITOR_CLASS, L"WSJT-X Vantary Gateway Monitor",
+                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                               WS_EX_CONTROLPARENT, 4440, 2505};
 
 enum class FontKind { Heading, Pane, Small };
 
@@ -40,42 +38,14 @@ constexpr dpi::TwipRect kText2Place{2250, 225, 2115, 1740};
 
 bool MonitorWindow::Create(HINSTANCE instance, HICON bigIcon, HICON smallIcon) {
     instance_ = instance;
-    bigIcon_ = bigIcon;
-    smallIcon_ = smallIcon;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = bigIcon;
-    wc.hIconSm = smallIcon;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = VANTARY_MONITOR_CLASS;
-    if (!RegisterClassExW(&wc)) return false;
-
-    const UINT systemDpi = dpi::ForSystem();
-    const SIZE outer = dpi::OuterSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle, systemDpi);
-    CreateWindowExW(kExStyle, VANTARY_MONITOR_CLASS, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
-                    outer.cy, nullptr, nullptr, instance, this);
-    return hwnd_ != nullptr;
+    if (!RegisterWindowClass(kWindow, instance, bigIcon, smallIcon)) return false;
+    return CreateTopLevel(kWindow, instance);
 }
 
 void MonitorWindow::Attach(Main_form* form, UdpSocketWin32* socket, TrayIconWin32* tray) {
     form_ = form;
     socket_ = socket;
     tray_ = tray;
-}
-
-LRESULT CALLBACK MonitorWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    MonitorWindow* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<MonitorWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<MonitorWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "platform/monitor_view.h"
-#include "platform/win32/dpi.h"
+#include "platform/win32/base_window.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/monitor_pane.h"
 
@@ -11,15 +11,10 @@ class UdpSocketWin32;
 class TrayIconWin32;
 
 // The monitor window: the two panes, the caption lines and the two buttons.
-class MonitorWindow : public MonitorView {
+class MonitorWindow : public MonitorView, public BaseWindow<MonitorWindow> {
 public:
-    MonitorWindow() = default;
-    MonitorWindow(const MonitorWindow&) = delete;
-    MonitorWindow& operator=(const MonitorWindow&) = delete;
-
     bool Create(HINSTANCE instance, HICON bigIcon, HICON smallIcon);
     void Attach(Main_form* form, UdpSocketWin32* socket, TrayIconWin32* tray);
-    HWND Handle() const { return hwnd_; }
     // Shows the window once start-up has placed it, focus on "Settings".
     void ShowAfterLoad();
 
@@ -41,7 +36,7 @@ public:
     void Destroy() override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class BaseWindow<MonitorWindow>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
     void OnCommand(int id);
@@ -53,10 +48,7 @@ private:
     MonitorPane& PaneOf(Pane pane) { return pane == Pane::Text1 ? text1_ : text2_; }
     POINT OuterTopLeft() const;
 
-    HWND hwnd_ = nullptr;
     HINSTANCE instance_ = nullptr;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
     Main_form* form_ = nullptr;
     UdpSocketWin32* socket_ = nullptr;
     TrayIconWin32* tray_ = nullptr;

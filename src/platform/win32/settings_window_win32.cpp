@@ -4,11 +4,9 @@
 #include "platform/win32/control_ids.h"
 
 namespace {
-const wchar_t kCaption[] = L"WSJT-X Vantary Gateway Settings";
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-constexpr int kClientWidth = 5895;
-constexpr int kClientHeight = 6375;
+constexpr TopLevelSpec kWindow{VANTARY_SETTINGS_CLASS, L"WSJT-X Vantary Gateway Settings",
+                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                               WS_EX_CONTROLPARENT, 5895, 6375};
 constexpr float kOffsetFromMonitor = 400;
 
 enum class FontKind { Frame, Plain, Box, Small };
@@ -81,26 +79,12 @@ SettingsWindowWin32::~SettingsWindowWin32() { Unload(); }
 
 bool SettingsWindowWin32::Register(HINSTANCE instance, HICON bigIcon, HICON smallIcon) {
     instance_ = instance;
-    bigIcon_ = bigIcon;
-    smallIcon_ = smallIcon;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = bigIcon;
-    wc.hIconSm = smallIcon;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = VANTARY_SETTINGS_CLASS;
-    return RegisterClassExW(&wc) != 0;
+    return RegisterWindowClass(kWindow, instance, bigIcon, smallIcon);
 }
 
 bool SettingsWindowWin32::Load() {
     if (hwnd_) return true;
-    const SIZE outer = dpi::OuterSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle, dpi::ForSystem());
-    CreateWindowExW(kExStyle, VANTARY_SETTINGS_CLASS, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
-                    outer.cy, nullptr, nullptr, instance_, this);
-    if (!hwnd_) return false;
+    if (!CreateTopLevel(kWindow, instance_)) return false;
     Form_Load();
     return true;
 }
@@ -128,18 +112,6 @@ void SettingsWindowWin32::SetStateNormal() {
 
 void SettingsWindowWin32::Unload() {
     if (hwnd_) DestroyWindow(hwnd_);
-}
-
-LRESULT CALLBACK SettingsWindowWin32::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    SettingsWindowWin32* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<SettingsWindowWin32*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<SettingsWindowWin32*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT SettingsWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -2,29 +2,25 @@
 #include <windows.h>
 
 #include "platform/monitor_view.h"
-#include "platform/win32/dpi.h"
+#include "platform/win32/base_window.h"
 #include "platform/win32/handles.h"
 
 class Main_form;
 
 // Settings_form: modeless, without an owner, loaded afresh at each opening.
-class SettingsWindowWin32 : public SettingsWindow {
+class SettingsWindowWin32 : public SettingsWindow, public BaseWindow<SettingsWindowWin32> {
 public:
-    SettingsWindowWin32() = default;
-    SettingsWindowWin32(const SettingsWindowWin32&) = delete;
-    SettingsWindowWin32& operator=(const SettingsWindowWin32&) = delete;
     ~SettingsWindowWin32() override;
 
     bool Register(HINSTANCE instance, HICON bigIcon, HICON smallIcon);
     void Attach(Main_form* form, MonitorView* monitor) { form_ = form; monitor_ = monitor; }
-    HWND Handle() const { return hwnd_; }
 
     void Show() override;
     void SetStateNormal() override;
     void Unload() override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class BaseWindow<SettingsWindowWin32>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool Load();
     void OnCreate();
@@ -37,11 +33,8 @@ private:
     void Layout();
     std::wstring BoxText(int id) const;
 
-    HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;
     HINSTANCE instance_ = nullptr;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
     Main_form* form_ = nullptr;
     MonitorView* monitor_ = nullptr;
     UINT dpi_ = 96;

@@ -1,0 +1,65 @@
+#pragma once
+#include <windows.h>
+
+#include "platform/win32/dpi.h"
+
+// A top-level window's class, caption, styles and client size in twips.
+struct TopLevelSpec {
+    const wchar_t* className;
+    const wchar_t* caption;
+    DWORD style;
+    DWORD exStyle;
+    int clientWidth;
+    int clientHeight;
+};
+
+// What the program's top-level windows share. Derived handles its messages in
+// HandleMessage, which the window procedure reaches through GWLP_USERDATA.
+template <class Derived>
+class BaseWindow {
+public:
+    HWND Handle() const { return hwnd_; }
+
+protected:
+    BaseWindow() = default;
+    BaseWindow(const BaseWindow&) = delete;
+    BaseWindow& operator=(const BaseWindow&) = delete;
+    ~BaseWindow() = default;
+
+    static bool RegisterWindowClass(const TopLevelSpec& spec, HINSTANCE instance, HICON bigIcon, HICON smallIcon) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = instance;
+        wc.hIcon = bigIcon;
+        wc.hIconSm = smallIcon;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = spec.className;
+        return RegisterClassExW(&wc) != 0;
+    }
+
+    // Sized at the system DPI: the window has no monitor of its own until it exists.
+    bool CreateTopLevel(const TopLevelSpec& spec, HINSTANCE instance) {
+        const SIZE outer = dpi::OuterSizeForClient(spec.clientWidth, spec.clientHeight, spec.style, spec.exStyle,
+                                                   dpi::ForSystem());
+        CreateWindowExW(spec.exStyle, spec.className, spec.caption, spec.style, CW_USEDEFAULT, CW_USEDEFAULT,
+                        outer.cx, outer.cy, nullptr, nullptr, instance, static_cast<Derived*>(this));
+        return hwnd_ != nullptr;
+    }
+
+    HWND hwnd_ = nullptr;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        Derived* self = nullptr;
+        if (message == WM_NCCREATE) {
+            self = static_cast<Derived*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            self->hwnd_ = hwnd;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        } else {
+            self = reinterpret_cast<Derived*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        }
+        return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+};
