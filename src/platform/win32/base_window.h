@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
+
 #include "platform/win32/dpi.h"
 
 // A top-level window's class, caption, styles and client size in twips.
@@ -11,6 +13,17 @@ struct TopLevelSpec {
     DWORD exStyle;
     int clientWidth;
     int clientHeight;
+};
+
+// One child control of a window's layout table; FontKind picks among the window's fonts.
+template <class FontKind>
+struct ControlSpec {
+    int id;
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD style;
+    dpi::TwipRect place;  // relative to the window's client area
+    FontKind font;
 };
 
 // What the program's top-level windows share. Derived handles its messages in
@@ -46,6 +59,26 @@ protected:
         CreateWindowExW(spec.exStyle, spec.className, spec.caption, spec.style, CW_USEDEFAULT, CW_USEDEFAULT,
                         outer.cx, outer.cy, nullptr, nullptr, instance, static_cast<Derived*>(this));
         return hwnd_ != nullptr;
+    }
+
+    // Creation order is the z-order, and so the order Tab walks.
+    template <class FontKind, std::size_t N>
+    void CreateControls(const ControlSpec<FontKind> (&table)[N], HINSTANCE instance) const {
+        for (const ControlSpec<FontKind>& c : table) {
+            CreateWindowExW(0, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0, hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+        }
+    }
+
+    // Places each control at the given DPI; fontOf maps its FontKind to an HFONT.
+    template <class FontKind, std::size_t N, class FontOf>
+    void LayoutControls(const ControlSpec<FontKind> (&table)[N], UINT dotsPerInch, FontOf fontOf) const {
+        for (const ControlSpec<FontKind>& c : table) {
+            HWND control = GetDlgItem(hwnd_, c.id);
+            const RECT r = dpi::ToPixels(c.place, dotsPerInch);
+            MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(c.font)), FALSE);
+        }
     }
 
     HWND hwnd_ = nullptr;

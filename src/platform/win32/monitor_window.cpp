@@ -13,17 +13,8 @@ constexpr TopLevelSpec kWindow{VANTARY_MONITOR_CLASS, L"WSJT-X Vantary Gateway M
 
 enum class FontKind { Heading, Pane, Small };
 
-struct ControlSpec {
-    int id;
-    const wchar_t* className;
-    const wchar_t* text;
-    DWORD style;
-    dpi::TwipRect place;
-    FontKind font;
-};
-
 // In tab order: creation order is the order Tab walks.
-const ControlSpec kControls[] = {
+const ControlSpec<FontKind> kControls[] = {
     {IDC_SETTINGSCOMMAND, L"BUTTON", L"Settings", BS_PUSHBUTTON | WS_TABSTOP, {2250, 2100, 840, 330}, FontKind::Pane},
     {IDC_HIDECOMMAND, L"BUTTON", L"Hide to tray", BS_PUSHBUTTON | WS_TABSTOP, {3225, 2100, 1140, 330}, FontKind::Pane},
     {IDC_LABEL1, L"STATIC", L"ADIF to Vantary", SS_CENTER | SS_NOPREFIX, {450, 0, 1275, 210}, FontKind::Heading},
@@ -94,10 +85,7 @@ void MonitorWindow::OnCreate() {
     dpi_ = dpi::ForWindow(hwnd_);
     text1_.Create(hwnd_, IDC_TEXT1, instance_);
     text2_.Create(hwnd_, IDC_TEXT2, instance_);
-    for (const ControlSpec& c : kControls) {
-        CreateWindowExW(0, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0, hwnd_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
-    }
+    CreateControls(kControls, instance_);
     // The panes come after the buttons in the tab order.
     HWND hide = GetDlgItem(hwnd_, IDC_HIDECOMMAND);
     SetWindowPos(text1_.Handle(), hide, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -113,15 +101,9 @@ void MonitorWindow::MakeFonts() {
 }
 
 void MonitorWindow::Layout() {
-    auto fontOf = [&](FontKind kind) {
+    LayoutControls(kControls, dpi_, [&](FontKind kind) {
         return kind == FontKind::Heading ? headingFont_.get() : kind == FontKind::Pane ? paneFont_.get() : smallFont_.get();
-    };
-    for (const ControlSpec& c : kControls) {
-        HWND control = GetDlgItem(hwnd_, c.id);
-        const RECT r = dpi::ToPixels(c.place, dpi_);
-        MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(c.font)), FALSE);
-    }
+    });
     text1_.Move(dpi::ToPixels(kText1Place, dpi_));
     text2_.Move(dpi::ToPixels(kText2Place, dpi_));
     text1_.SetFont(paneFont_.get());

@@ -11,15 +11,6 @@ constexpr float kOffsetFromMonitor = 400;
 
 enum class FontKind { Frame, Plain, Box, Small };
 
-struct ControlSpec {
-    int id;
-    const wchar_t* className;
-    const wchar_t* text;
-    DWORD style;
-    dpi::TwipRect place;  // relative to the window's client area
-    FontKind font;
-};
-
 // Frames hold controls at positions of their own; these are the sums.
 constexpr int F1x = 75, F1y = 75, F2x = 75, F2y = 1950, F3x = 75, F3y = 2850, F4x = 75, F4y = 4275;
 constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
@@ -27,7 +18,7 @@ constexpr DWORD kRightLabel = SS_RIGHT | SS_NOPREFIX;
 constexpr DWORD kBox = WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
 
 // The focus-taking controls first, in their tab order; the rest follow.
-const ControlSpec kControls[] = {
+const ControlSpec<FontKind> kControls[] = {
     {IDC_S_CANCELCOMMAND, L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, {4950, 5925, 840, 315}, FontKind::Box},
     {IDC_S_EMAILTEXT, L"EDIT", L"", kBox, {F1x + 1650, F1y + 300, 3915, 285}, FontKind::Box},
     {IDC_S_CALLSIGNTEXT, L"EDIT", L"", kBox, {F1x + 1650, F1y + 675, 3915, 285}, FontKind::Box},
@@ -161,10 +152,7 @@ LRESULT SettingsWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM l
 
 void SettingsWindowWin32::OnCreate() {
     dpi_ = dpi::ForWindow(hwnd_);
-    for (const ControlSpec& c : kControls) {
-        CreateWindowExW(0, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0, hwnd_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
-    }
+    CreateControls(kControls, instance_);
     SendDlgItemMessageW(hwnd_, IDC_S_PASSWORDTEXT, EM_SETPASSWORDCHAR, L'*', 0);
     MakeFonts();
     Layout();
@@ -178,16 +166,12 @@ void SettingsWindowWin32::MakeFonts() {
 }
 
 void SettingsWindowWin32::Layout() {
-    for (const ControlSpec& c : kControls) {
-        HFONT font = c.font == FontKind::Frame ? frameFont_.get()
-                     : c.font == FontKind::Plain ? plainFont_.get()
-                     : c.font == FontKind::Box   ? boxFont_.get()
-                                                 : smallFont_.get();
-        HWND control = GetDlgItem(hwnd_, c.id);
-        const RECT r = dpi::ToPixels(c.place, dpi_);
-        MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
+    LayoutControls(kControls, dpi_, [&](FontKind kind) {
+        return kind == FontKind::Frame ? frameFont_.get()
+               : kind == FontKind::Plain ? plainFont_.get()
+               : kind == FontKind::Box   ? boxFont_.get()
+                                         : smallFont_.get();
+    });
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
