@@ -5,33 +5,13 @@
 #include <cstdlib>
 
 #include "clock.h"
+#include "tcp_io.h"
 
 namespace bench {
 namespace {
 
 constexpr char kIdPrefix[] = "BENCHID";
 constexpr std::size_t kIdDigits = 6;
-
-// Reads more bytes, or false when the peer closed, the stop event fired or the time ran out.
-bool ReceiveSome(SOCKET s, HANDLE stop, std::string& into, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return false;
-        if (GetTickCount64() >= end) return false;
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(s, &set);
-        timeval tv{0, 50 * 1000};
-        const int ready = select(0, &set, nullptr, nullptr, &tv);
-        if (ready < 0) return false;
-        if (ready == 0) continue;
-        char buf[16384];
-        const int n = recv(s, buf, sizeof buf, 0);
-        if (n <= 0) return false;
-        into.append(buf, static_cast<std::size_t>(n));
-        return true;
-    }
-}
 
 std::size_t ContentLength(const std::string& head) {
     std::string lower(head);
@@ -59,19 +39,8 @@ std::string FindBenchId(const std::string& text) {
 BenchService::~BenchService() { Stop(); }
 
 bool BenchService::Start(std::string* error) {
-    listener_.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    if (!listener_) { *error = "socket: " + std::to_string(WSAGetLastError()); return false; }
-    BOOL yes = TRUE;
-    setsockopt(listener_.get(), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port_);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(listener_.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        *error = "bind 127.0.0.1:" + std::to_string(port_) + ": " + std::to_string(WSAGetLastError());
-        return false;
-    }
-    if (listen(listener_.get(), 16) != 0) { *error = "listen: " + std::to_string(WSAGetLastError()); return false; }
+    listener_ = e2e::ListenOnLoopback(port_, 16, error);
+    if (!listener_) return false;
     stopEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     changed_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     thread_.reset(CreateThread(nullptr, 0, &BenchService::ThreadMain, this, 0, nullptr));
@@ -146,12 +115,7 @@ DWORD WINAPI BenchService::ThreadMain(LPVOID self) {
 void BenchService::Serve() {
     for (;;) {
         if (WaitForSingleObject(stopEvent_.get(), 0) == WAIT_OBJECT_0) return;
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(listener_.get(), &set);
-        timeval tv{0, 50 * 1000};
-        if (select(0, &set, nullptr, nullptr, &tv) <= 0) continue;
-        e2e::UniqueSocket client(accept(listener_.get(), nullptr, nullptr));
+        e2e::UniqueSocket client = e2e::AcceptWithin(listener_.get(), 50);
         if (!client) continue;
         BOOL yes = TRUE;
         setsockopt(client.get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&yes), sizeof yes);
@@ -163,10 +127,10 @@ void BenchService::HandleConnection(SOCKET client) {
     std::string data;
     std::size_t headEnd;
     while ((headEnd = data.find("\r\n\r\n")) == std::string::npos)
-        if (!ReceiveSome(client, stopEvent_.get(), data, 30000)) return;
+        if (!e2e::ReceiveSome(client, stopEvent_.get(), data, 30000, 50)) return;
     const std::size_t contentLength = ContentLength(data.substr(0, headEnd + 2));
     while (data.size() - (headEnd + 4) < contentLength)
-        if (!ReceiveSome(client, stopEvent_.get(), data, 30000)) return;
+        if (!e2e::ReceiveSome(client, stopEvent_.get(), data, 30000, 50)) return;
     Arrival arrival;
     arrival.atUs = NowUs();
     const std::string body = data.substr(headEnd + 4, contentLength);
@@ -183,16 +147,8 @@ void BenchService::HandleConnection(SOCKET client) {
     const std::string text = "OK " + (arrival.marker.empty() ? std::string("no bench id") : arrival.marker);
     std::string response = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
                            std::to_string(text.size()) + "\r\nConnection: close\r\n\r\n" + text;
-    std::size_t sent = 0;
-    while (sent < response.size()) {
-        const int n = send(client, response.data() + sent, static_cast<int>(response.size() - sent), 0);
-        if (n <= 0) break;
-        sent += static_cast<std::size_t>(n);
-    }
-    shutdown(client, SD_SEND);
     // The client closes first, so it never sees a reset; that close is "finished".
-    std::string rest;
-    while (ReceiveSome(client, stopEvent_.get(), rest, 5000)) rest.clear();
+    e2e::SendAndLetPeerClose(client, stopEvent_.get(), response, 5000);
     e2e::Lock l(lock_);
     ++finished_;
     SetEvent(changed_.get());

@@ -98,9 +98,15 @@ HttpReply WinHttpPoster::PostForm(const std::string& body) {
     const ULONGLONG started = GetTickCount64();
     while (reply.body.size() < kLargestReply) {
         if (GetTickCount64() - started > kReplyDeadlineMs) return Failed(ERROR_WINHTTP_TIMEOUT);
+        // A read asks only for what has arrived: a read of a whole chunk may
+        // wait for all of it, and a reply that trickles in would hold the
+        // upload far past the deadline.
+        DWORD available = 0;
+        if (!WinHttpQueryDataAvailable(request.get(), &available)) return Failed(GetLastError());
+        if (available == 0) break;
         DWORD read = 0;
-        if (!WinHttpReadData(request.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read))
-            return Failed(GetLastError());
+        const DWORD wanted = available < chunk.size() ? available : static_cast<DWORD>(chunk.size());
+        if (!WinHttpReadData(request.get(), chunk.data(), wanted, &read)) return Failed(GetLastError());
         if (read == 0) break;
         reply.body.append(chunk.data(), read);
     }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "deadline.h"
+#include "tcp_io.h"
 
 namespace e2e {
 namespace {
@@ -38,36 +39,15 @@ const char* ReasonPhrase(int status) {
     }
 }
 
-// Waits for readable data or the stop event; false when stopping, closed or
-// past the time limit.
-bool ReceiveSome(SOCKET s, HANDLE stop, std::string& into, DWORD timeoutMs = INFINITE) {
-    const ULONGLONG end = timeoutMs == INFINITE ? ~0ULL : GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return false;
-        if (GetTickCount64() >= end) return false;
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(s, &set);
-        timeval tv{0, 100 * 1000};
-        int ready = select(0, &set, nullptr, nullptr, &tv);
-        if (ready < 0) return false;
-        if (ready == 0) continue;
-        char buf[8192];
-        int n = recv(s, buf, sizeof buf, 0);
-        if (n <= 0) return false;
-        into.append(buf, n);
-        return true;
-    }
-}
-
-bool SendAll(SOCKET s, const std::string& data) {
-    size_t sent = 0;
-    while (sent < data.size()) {
-        int n = send(s, data.data() + sent, static_cast<int>(data.size() - sent), 0);
-        if (n <= 0) return false;
-        sent += n;
-    }
-    return true;
+// A peer that has gone shows as readable with nothing (or an error) to read.
+bool PeerClosed(SOCKET s) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(s, &set);
+    timeval tv{0, 0};
+    if (select(0, &set, nullptr, nullptr, &tv) <= 0) return false;
+    char byte;
+    return recv(s, &byte, 1, MSG_PEEK) <= 0;
 }
 
 void ResetConnection(UniqueSocket& s) {
@@ -120,6 +100,12 @@ ScriptedReply ScriptedReply::Status(int status, std::string body, std::string co
 ScriptedReply ScriptedReply::Hang() { ScriptedReply r; r.kind = Kind::Hang; return r; }
 ScriptedReply ScriptedReply::ResetOnAccept() { ScriptedReply r; r.kind = Kind::ResetOnAccept; return r; }
 ScriptedReply ScriptedReply::ResetAfterRequest() { ScriptedReply r; r.kind = Kind::ResetAfterRequest; return r; }
+ScriptedReply ScriptedReply::Trickle(int status, std::string body, DWORD intervalMs) {
+    ScriptedReply r = Status(status, std::move(body), "text/plain");
+    r.kind = Kind::Trickle;
+    r.trickleIntervalMs = intervalMs;
+    return r;
+}
 ScriptedReply ScriptedReply::Delayed(DWORD delayMs, ScriptedReply reply) {
     reply.delayMs = delayMs;
     return reply;
@@ -131,20 +117,8 @@ StandInService::StandInService(std::uint16_t port)
 StandInService::~StandInService() { Stop(); }
 
 bool StandInService::Start(std::string* error) {
-    listener_.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    if (!listener_) { *error = "socket: " + std::to_string(WSAGetLastError()); return false; }
-    BOOL yes = TRUE;
-    // A previous test's connections may still be in TIME_WAIT on this port.
-    setsockopt(listener_.get(), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port_);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(listener_.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        *error = "bind 127.0.0.1:" + std::to_string(port_) + ": " + std::to_string(WSAGetLastError());
-        return false;
-    }
-    if (listen(listener_.get(), 8) != 0) { *error = "listen: " + std::to_string(WSAGetLastError()); return false; }
+    listener_ = ListenOnLoopback(port_, 8, error);
+    if (!listener_) return false;
     stopEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     thread_.reset(CreateThread(nullptr, 0, &StandInService::ThreadMain, this, 0, nullptr));
     if (!thread_) { *error = "CreateThread: " + std::to_string(GetLastError()); return false; }
@@ -187,6 +161,11 @@ size_t StandInService::ConnectionCount() const {
     return connections_;
 }
 
+size_t StandInService::AbandonedTrickles() const {
+    Lock l(lock_);
+    return abandonedTrickles_;
+}
+
 bool StandInService::WaitForRequests(size_t count, DWORD timeoutMs) const {
     return WaitUntil([&] { return RequestCount() >= count; }, timeoutMs);
 }
@@ -213,12 +192,7 @@ DWORD WINAPI StandInService::ThreadMain(LPVOID self) {
 void StandInService::Serve() {
     for (;;) {
         if (WaitForSingleObject(stopEvent_.get(), 0) == WAIT_OBJECT_0) return;
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(listener_.get(), &set);
-        timeval tv{0, 100 * 1000};
-        if (select(0, &set, nullptr, nullptr, &tv) <= 0) continue;
-        UniqueSocket client(accept(listener_.get(), nullptr, nullptr));
+        UniqueSocket client = AcceptWithin(listener_.get(), 100);
         if (!client) continue;
         {
             Lock l(lock_);
@@ -266,18 +240,27 @@ void StandInService::HandleConnection(UniqueSocket client) {
             ResetConnection(client);
             return;
         case ScriptedReply::Kind::Answer:
+        case ScriptedReply::Kind::Trickle:
             break;
     }
     std::string response = "HTTP/1.1 " + std::to_string(reply.status) + " " + ReasonPhrase(reply.status) + "\r\n";
     if (!reply.contentType.empty()) response += "Content-Type: " + reply.contentType + "\r\n";
     response += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
     response += "Connection: close\r\n\r\n";
+    if (reply.kind == ScriptedReply::Kind::Trickle) {
+        if (!SendAll(client.get(), response)) return;
+        for (char byte : reply.body) {
+            if (WaitForSingleObject(stopEvent_.get(), reply.trickleIntervalMs) == WAIT_OBJECT_0) return;
+            if (!SendAll(client.get(), std::string(1, byte)) || PeerClosed(client.get())) {
+                Lock l(lock_);
+                ++abandonedTrickles_;
+                return;
+            }
+        }
+        return;
+    }
     response += reply.body;
-    SendAll(client.get(), response);
-    shutdown(client.get(), SD_SEND);
-    // Let the peer read the reply and close first, so it never sees a reset.
-    std::string rest;
-    while (ReceiveSome(client.get(), stopEvent_.get(), rest, 3000)) rest.clear();
+    SendAndLetPeerClose(client.get(), stopEvent_.get(), response, 3000);
 }
 
 }  // namespace e2e

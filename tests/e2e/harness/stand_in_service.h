@@ -20,18 +20,20 @@ struct RecordedRequest {
 
 // What the stand-in does with the next request, in the order the test queued.
 struct ScriptedReply {
-    enum class Kind { Answer, Hang, ResetOnAccept, ResetAfterRequest };
+    enum class Kind { Answer, Hang, ResetOnAccept, ResetAfterRequest, Trickle };
     Kind kind = Kind::Answer;
     int status = 200;
     std::string body;
     std::string contentType;  // no Content-Type header when empty
     DWORD delayMs = 0;
+    DWORD trickleIntervalMs = 0;  // Trickle: the body one byte at a time, this far apart
 
     static ScriptedReply Status(int status, std::string body, std::string contentType = "");
     static ScriptedReply Hang();
     static ScriptedReply ResetOnAccept();
     static ScriptedReply ResetAfterRequest();
     static ScriptedReply Delayed(DWORD delayMs, ScriptedReply reply);
+    static ScriptedReply Trickle(int status, std::string body, DWORD intervalMs);
 };
 
 // Plain HTTP/1.1 server on 127.0.0.1 standing in for the log service; the
@@ -56,6 +58,8 @@ public:
     size_t RequestCount() const;
     // Connections accepted, with or without a request read from them.
     size_t ConnectionCount() const;
+    // Connections that the peer closed while a trickled reply was still going out.
+    size_t AbandonedTrickles() const;
     bool WaitForRequests(size_t count, DWORD timeoutMs) const;
     // Ends every hanging connection with a reset.
     void ResetHanging();
@@ -75,6 +79,7 @@ private:
     ScriptedReply defaultReply_;
     std::vector<RecordedRequest> requests_;
     size_t connections_ = 0;
+    size_t abandonedTrickles_ = 0;
     std::vector<UniqueSocket> hanging_;
 };
 

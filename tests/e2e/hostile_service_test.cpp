@@ -1,0 +1,65 @@
+#include "gateway_test.h"
+
+namespace e2e {
+namespace {
+
+using HostileService = GatewayTest;
+
+TEST_F(HostileService, TenMegabyteReplyIsShownWholeAndTheNextRecordGoesThrough) {
+    std::string page;
+    for (int i = 0; page.size() < 10 * 1000 * 1000; ++i)
+        page += "<p>line " + std::to_string(i) + " of a very long page the service sent back</p>\r\n";
+    service_.Enqueue(ScriptedReply::Status(200, page, "text/html; charset=utf-8"));
+    service_.Enqueue(ScriptedReply::Status(200, "logged"));
+    StartGatewayWithPort(42131);
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string first = Contact("PA3AA", 1);
+    Send(first);
+    ASSERT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs));
+    const std::wstring want2 = L"[200] " + FromAnsi(page) + L"\r\n";
+    // Compared by hand: a failed EXPECT_EQ would print ten megabytes.
+    ASSERT_TRUE(WaitUntil([&] { return gateway_.Pane2().size() >= want2.size(); }, 120000, 500))
+        << "pane 2 holds " << gateway_.Pane2().size() << " of " << want2.size() << " characters";
+    const std::wstring pane2 = gateway_.Pane2();
+    EXPECT_TRUE(pane2 == want2) << "pane 2 differs from the reply; sizes " << pane2.size() << " and " << want2.size();
+    EXPECT_EQ(Narrow(gateway_.Pane1()), first + "\r\n");
+    EXPECT_FALSE(gateway_.HasBox());
+
+    const std::string second = Contact("PA3AA", 2);
+    Send(second);
+    ASSERT_TRUE(service_.WaitForRequests(2, kReplyTimeoutMs)) << "the gateway stopped after the big reply";
+    ASSERT_TRUE(WaitUntil([&] { return gateway_.Pane2().size() == want2.size() + 14; }, 60000, 500));
+    EXPECT_EQ(Narrow(gateway_.Pane2().substr(want2.size())), "[200] logged\r\n");
+    EXPECT_EQ(Narrow(gateway_.Pane1()), first + "\r\n" + second + "\r\n");
+}
+
+TEST_F(HostileService, ReplyTrickledAByteASecondEndsWithOneTimeOutError) {
+    service_.Enqueue(ScriptedReply::Trickle(200, std::string(600, 'x'), 1000));
+    service_.Enqueue(ScriptedReply::Status(200, "logged"));
+    StartGatewayWithPort(42132);
+    ASSERT_FALSE(HasFatalFailure());
+    Send(Contact("SP2AA", 1));
+    ASSERT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs));
+    const ULONGLONG sent = GetTickCount64();
+    // A minute for the whole reply, plus one read time-out at most.
+    auto box = gateway_.WaitForBox(100000);
+    ASSERT_TRUE(box) << "no error message 100 s after the request; pane 2: " << Narrow(gateway_.Pane2());
+    const ULONGLONG waited = GetTickCount64() - sent;
+    EXPECT_GE(waited, 50000u) << "the reply was given up early";
+    EXPECT_EQ(Narrow(box->text), Narrow(L"Error -2147012894" + kMsgNoConnectionTail));
+    EXPECT_TRUE(WaitUntil([&] { return service_.AbandonedTrickles() == 1; }, 10000))
+        << "the gateway did not drop the connection";
+    AnswerAndWait(*box, IDOK);
+    EXPECT_TRUE(NoBoxAppears()) << "the time-out was reported twice";
+    EXPECT_EQ(gateway_.Pane1(), L"");
+    EXPECT_EQ(gateway_.Pane2(), L"");
+    EXPECT_EQ(service_.RequestCount(), 1u) << "the record was sent again";
+
+    const std::string next = Contact("SP2AA", 2);
+    Send(next);
+    ASSERT_TRUE(service_.WaitForRequests(2, kReplyTimeoutMs));
+    ExpectPanes(FromAnsi(next) + L"\r\n", L"[200] logged\r\n");
+}
+
+}  // namespace
+}  // namespace e2e
