@@ -15,6 +15,20 @@ std::string Contact(const std::string& call, int n) {
            "<my_gridsquare:6>JO62QM <eor>";
 }
 
+std::string FieldOf(const RecordedRequest& request, const std::string& name) {
+    const auto field = FindField(DecodeForm(request.body), name);
+    return field ? field->decoded : "<no " + name + " field>";
+}
+
+std::string RandomBytes(std::uint32_t& seed, size_t size) {
+    std::string bytes(size, '\0');
+    for (auto& b : bytes) {
+        seed = seed * 1664525u + 1013904223u;
+        b = static_cast<char>(seed >> 24);
+    }
+    return bytes;
+}
+
 void GatewayTest::SetUp() {
     std::string error;
     ASSERT_TRUE(service_.Start(&error)) << error;

@@ -38,6 +38,12 @@ inline const std::wstring kMsgNoConnectionTail =
 std::string SettingsText(const std::string& email, const std::string& password, const std::string& callsign,
                          const std::string& port, const std::string& formLocation = "FormTop=1200\r\nFormLeft=1500\r\n");
 
+// A form field of a recorded request, decoded; "<no NAME field>" when absent.
+std::string FieldOf(const RecordedRequest& request, const std::string& name);
+
+// Deterministic noise, so that a failure can be replayed.
+std::string RandomBytes(std::uint32_t& seed, size_t size);
+
 // A WSJT-X-style contact record.
 std::string Contact(const std::string& call, int n = 1);
 

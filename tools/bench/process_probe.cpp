@@ -2,7 +2,9 @@
 
 #include <iphlpapi.h>
 #include <psapi.h>
+#include <winternl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -11,8 +13,6 @@
 namespace bench {
 namespace {
 
-constexpr double kLinuxTickMs = 10.0;  // USER_HZ is 100 on Linux
-
 double FileTimeMs(const FILETIME& t) {
     ULARGE_INTEGER v;
     v.LowPart = t.dwLowDateTime;
@@ -20,46 +20,34 @@ double FileTimeMs(const FILETIME& t) {
     return static_cast<double>(v.QuadPart) / 10000.0;
 }
 
-std::string ReadLinuxFile(const std::string& path) {
-    return e2e::ReadFileBytes(e2e::ToWindowsPath(path), nullptr);
-}
-
-// utime and stime, fields 14 and 15 of /proc/.../stat, after the "(comm)".
-double StatCpuMs(const std::string& stat) {
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos) return 0;
-    const char* p = stat.c_str() + close + 2;
-    double ticks = 0;
-    for (int field = 3; *p && field <= 15; ++field) {
-        if (field >= 14) ticks += std::strtod(p, nullptr);
-        while (*p && *p != ' ') ++p;
-        while (*p == ' ') ++p;
+// The process's entry in NtQuerySystemInformation's list.
+void SampleProcessList(DWORD pid, WindowsSample& s) {
+    using Query = NTSTATUS(WINAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return;
+    std::vector<unsigned char> buffer(256 * 1024);
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        ULONG needed = 0;
+        const NTSTATUS status =
+            query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == static_cast<NTSTATUS>(0xC0000004L)) {  // STATUS_INFO_LENGTH_MISMATCH
+            buffer.resize(std::max<std::size_t>(needed + 64 * 1024, buffer.size() * 2));
+            continue;
+        }
+        if (status < 0) return;
+        for (std::size_t at = 0;;) {
+            const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + at);
+            if (reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId) == pid) {
+                if (entry->HandleCount) s.listedHandles = entry->HandleCount;
+                if (entry->VirtualMemoryCounters.PagefileUsage)
+                    s.listedPrivateBytes = entry->VirtualMemoryCounters.PagefileUsage;
+                return;
+            }
+            if (!entry->NextEntryOffset) return;
+            at += entry->NextEntryOffset;
+        }
     }
-    return ticks * kLinuxTickMs;
-}
-
-std::uint64_t StatusValue(const std::string& status, const char* key) {
-    const std::size_t at = status.find(key);
-    if (at == std::string::npos) return 0;
-    return std::strtoull(status.c_str() + at + std::char_traits<char>::length(key), nullptr, 10);
-}
-
-std::uint64_t CountEntries(const std::string& linuxDir) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((e2e::ToWindowsPath(linuxDir) + L"\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    std::uint64_t n = 0;
-    do {
-        if (fd.cFileName[0] != L'.') ++n;
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-    return n;
-}
-
-std::string Lower(std::string text) {
-    for (auto& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
 }
 
 }  // namespace
@@ -78,50 +66,7 @@ WindowsSample SampleProcess(HANDLE process) {
     if (DWORD n = GetGuiResources(process, GR_USEROBJECTS)) s.userObjects = n;
     DWORD handles = 0;
     if (GetProcessHandleCount(process, &handles) && handles) s.kernelHandles = handles;
-    return s;
-}
-
-unsigned long FindLinuxPid(const std::wstring& folder) {
-    // Only the folder's own name: Wine may show the path under another drive or case.
-    const std::wstring leaf = folder.substr(folder.find_last_of(L"\\/") + 1);
-    const std::string needle = Lower(e2e::Narrow(leaf));
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(L"Z:\\proc\\*", &fd);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    unsigned long found = 0;
-    do {
-        wchar_t* end = nullptr;
-        const unsigned long pid = std::wcstoul(fd.cFileName, &end, 10);
-        if (!pid || *end) continue;
-        std::string cmdline = ReadLinuxFile("/proc/" + std::to_string(pid) + "/cmdline");
-        for (auto& c : cmdline)
-            if (c == '\0') c = ' ';
-        // Case differs between the path we made and the one Wine reports.
-        if (Lower(cmdline).find(needle) != std::string::npos) {
-            found = pid;
-            break;
-        }
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-    return found;
-}
-
-LinuxSample SampleLinux(unsigned long pid) {
-    LinuxSample s;
-    if (!pid) return s;
-    const std::string dir = "/proc/" + std::to_string(pid);
-    const std::string stat = ReadLinuxFile(dir + "/stat");
-    if (stat.empty()) return s;
-    s.ok = true;
-    s.cpuMs = StatCpuMs(stat);
-    const std::string task = dir + "/task/" + std::to_string(pid);
-    s.uiThreadCpuMs = StatCpuMs(ReadLinuxFile(task + "/stat"));
-    s.uiThreadWakeups = StatusValue(ReadLinuxFile(task + "/status"), "voluntary_ctxt_switches:");
-    const std::string status = ReadLinuxFile(dir + "/status");
-    s.threads = StatusValue(status, "Threads:");
-    s.residentKiB = StatusValue(status, "VmRSS:");
-    s.privateKiB = StatusValue(status, "RssAnon:");
-    s.openFds = CountEntries(dir + "/fd");
+    SampleProcessList(GetProcessId(process), s);
     return s;
 }
 

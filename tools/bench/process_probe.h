@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "linux_view.h"
 #include "win.h"
 
 namespace bench {
@@ -16,24 +17,16 @@ struct WindowsSample {
     std::optional<DWORD> gdiObjects;
     std::optional<DWORD> userObjects;
     std::optional<DWORD> kernelHandles;
+    // From the system's process list, which Wine fills where the calls above
+    // answer 0 for another process.
+    std::optional<DWORD> listedHandles;
+    std::optional<std::uint64_t> listedPrivateBytes;
 };
 WindowsSample SampleProcess(HANDLE process);
 
-// The same process seen from Linux, where Wine runs it as a plain process:
-// CPU time and wake-ups (context switches) of its first thread, the UI thread.
-struct LinuxSample {
-    bool ok = false;
-    double cpuMs = 0;            // utime + stime of the whole process
-    double uiThreadCpuMs = 0;
-    std::uint64_t uiThreadWakeups = 0;  // voluntary context switches
-    std::uint64_t threads = 0;
-    std::uint64_t residentKiB = 0;
-    std::uint64_t privateKiB = 0;  // anonymous resident memory: what is the process's alone
-    std::uint64_t openFds = 0;
-};
-// The Linux pid of the Wine process whose command line names that folder, or 0.
-unsigned long FindLinuxPid(const std::wstring& folder);
-LinuxSample SampleLinux(unsigned long pid);
+using e2e::FindLinuxPid;
+using e2e::LinuxSample;
+using e2e::SampleLinux;
 
 // True when a socket on this machine has the UDP port bound. Reading the table
 // never takes the port from the program that is about to bind it.
