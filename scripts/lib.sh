@@ -202,35 +202,58 @@ find_tool() {
 
 make_tls() {
     local d=$VANTARY_TLS_DIR log=$VANTARY_LOGS/tls.log f absent=0
-    for f in ca.pem ca.der server.pem server.key; do
+    for f in ca.pem ca.key ca.der server.pem server.key server.csr; do
         [ -s "$d/$f" ] || absent=1
     done
     if [ $absent = 0 ]; then
         say "TLS: reusing the test CA and server certificate in ${d#"$VANTARY_ROOT"/}"
-        return 0
+    else
+        say "TLS: making a test CA and a localhost server certificate in ${d#"$VANTARY_ROOT"/}"
+        mkdir -p "$d"
+        rm -rf "$d"/ca.* "$d"/server.* "$d"/expired.* "$d"/otherhost.* "$d/ca-db"
+        : >"$log"
+        logged "$log" openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 3650 \
+            -keyout "$d/ca.key" -out "$d/ca.pem" -subj "/CN=Vantary Gateway Test CA" \
+            -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" \
+            -addext "subjectKeyIdentifier=hash"
+        logged "$log" openssl req -newkey rsa:2048 -nodes -sha256 \
+            -keyout "$d/server.key" -out "$d/server.csr" -subj "/CN=localhost"
+        server_extensions "DNS:localhost,IP:127.0.0.1" >"$d/server.ext"
+        logged "$log" openssl x509 -req -sha256 -days 825 -in "$d/server.csr" \
+            -CA "$d/ca.pem" -CAkey "$d/ca.key" -CAcreateserial -extfile "$d/server.ext" -out "$d/server.pem"
+        logged "$log" openssl x509 -in "$d/ca.pem" -outform DER -out "$d/ca.der"
+        chmod 600 "$d/ca.key" "$d/server.key"
     fi
-    say "TLS: making a test CA and a localhost server certificate in ${d#"$VANTARY_ROOT"/}"
-    mkdir -p "$d"
-    rm -f "$d"/ca.* "$d"/server.*
-    : >"$log"
-    logged "$log" openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 3650 \
-        -keyout "$d/ca.key" -out "$d/ca.pem" -subj "/CN=Vantary Gateway Test CA" \
-        -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" \
-        -addext "subjectKeyIdentifier=hash"
-    logged "$log" openssl req -newkey rsa:2048 -nodes -sha256 \
-        -keyout "$d/server.key" -out "$d/server.csr" -subj "/CN=localhost"
-    cat >"$d/server.ext" <<'EOF'
-basicConstraints=critical,CA:FALSE
-keyUsage=critical,digitalSignature,keyEncipherment
-extendedKeyUsage=serverAuth
-subjectAltName=DNS:localhost,IP:127.0.0.1
-subjectKeyIdentifier=hash
-authorityKeyIdentifier=keyid
-EOF
-    logged "$log" openssl x509 -req -sha256 -days 825 -in "$d/server.csr" \
-        -CA "$d/ca.pem" -CAkey "$d/ca.key" -CAcreateserial -extfile "$d/server.ext" -out "$d/server.pem"
-    logged "$log" openssl x509 -in "$d/ca.pem" -outform DER -out "$d/ca.der"
-    chmod 600 "$d/ca.key" "$d/server.key"
+    make_bad_certificates
+}
+
+# server_extensions <subjectAltName>: the extensions of a TLS server certificate.
+server_extensions() {
+    printf '%s\n' "basicConstraints=critical,CA:FALSE" "keyUsage=critical,digitalSignature,keyEncipherment" \
+        "extendedKeyUsage=serverAuth" "subjectAltName=$1" "subjectKeyIdentifier=hash" "authorityKeyIdentifier=keyid"
+}
+
+# Certificates from the trusted test CA that a client must still refuse: one
+# that has expired and one for another host. They share the server's key.
+make_bad_certificates() {
+    local d=$VANTARY_TLS_DIR log=$VANTARY_LOGS/tls.log db=$VANTARY_TLS_DIR/ca-db
+    [ -s "$d/expired.pem" ] && [ -s "$d/otherhost.pem" ] && return 0
+    say "TLS: making an expired certificate and one for another host"
+    rm -rf "$db"
+    mkdir -p "$db"
+    : >"$db/index.txt"
+    echo 1000 >"$db/serial"
+    printf '%s\n' "[ca]" "default_ca = test" "[test]" "database = $db/index.txt" "new_certs_dir = $db" \
+        "serial = $db/serial" "default_md = sha256" "policy = any" "unique_subject = no" \
+        "[any]" "commonName = supplied" >"$db/ca.cnf"
+    server_extensions "DNS:localhost,IP:127.0.0.1" >"$db/expired.ext"
+    logged "$log" openssl ca -batch -notext -config "$db/ca.cnf" -cert "$d/ca.pem" -keyfile "$d/ca.key" \
+        -in "$d/server.csr" -extfile "$db/expired.ext" \
+        -startdate 20200101000000Z -enddate 20210101000000Z -out "$d/expired.pem"
+    logged "$log" openssl req -new -key "$d/server.key" -sha256 -subj "/CN=other.example" -out "$db/otherhost.csr"
+    server_extensions "DNS:other.example" >"$db/otherhost.ext"
+    logged "$log" openssl x509 -req -sha256 -days 825 -in "$db/otherhost.csr" \
+        -CA "$d/ca.pem" -CAkey "$d/ca.key" -CAcreateserial -extfile "$db/otherhost.ext" -out "$d/otherhost.pem"
 }
 
 # --- stunnel in front of the plain stand-in service ------------------------------
@@ -250,8 +273,9 @@ wait_for() {
 
 pid_alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 
+# start_stunnel [certificate]: server (the default), expired or otherhost.
 start_stunnel() {
-    local d=$VANTARY_TLS_DIR
+    local d=$VANTARY_TLS_DIR cert=${1:-server}
     stop_stunnel
     if port_open "$VANTARY_TLS_PORT"; then
         die "port $VANTARY_TLS_PORT is taken by another program; stop it first"
@@ -265,13 +289,13 @@ debug = notice
 [vantary-standin]
 accept = 127.0.0.1:$VANTARY_TLS_PORT
 connect = 127.0.0.1:$VANTARY_PLAIN_PORT
-cert = $d/server.pem
+cert = $d/$cert.pem
 key = $d/server.key
 EOF
     : >"$d/stunnel.log"
     stunnel4 "$d/stunnel.conf" || die "stunnel did not start; see ${d#"$VANTARY_ROOT"/}/stunnel.log"
     wait_for 10 port_open "$VANTARY_TLS_PORT" || die "stunnel does not listen on $VANTARY_TLS_PORT"
-    say "stunnel: https://localhost:$VANTARY_TLS_PORT -> 127.0.0.1:$VANTARY_PLAIN_PORT (pid $(cat "$d/stunnel.pid"))"
+    say "stunnel: https://localhost:$VANTARY_TLS_PORT -> 127.0.0.1:$VANTARY_PLAIN_PORT, $cert.pem (pid $(cat "$d/stunnel.pid"))"
 }
 
 # Stops only the stunnel this project started, by the pid it wrote.
