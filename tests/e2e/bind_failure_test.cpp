@@ -54,6 +54,14 @@ TEST_F(BindFailure, PortOutOfRange) {
     ExpectFailedBindReported(*folder_, gateway_, "70000");
 }
 
+TEST_F(BindFailure, LeadingBlankInTheFileIsTrimmedAtLoad) {
+    const std::string file = SettingsText("op@example.org", "pw", "DL1ABC", " 42082");
+    StartGateway(&file);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_TRUE(WaitUntil([] { return IsUdpPortHeld(42082); }, kStartTimeoutMs)) << "\" 42082\" was not bound";
+    EXPECT_FALSE(gateway_.HasBox());
+}
+
 TEST_F(BindFailure, ShutDownAfterFailedBindStillWritesFile) {
     ExpectFailedBindReported(*folder_, gateway_, "abc");
     ASSERT_FALSE(HasFatalFailure());

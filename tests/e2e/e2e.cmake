@@ -20,6 +20,8 @@ add_library(vantary_e2e_harness STATIC
     ${VANTARY_E2E_DIR}/harness/paths.cpp
     ${VANTARY_E2E_DIR}/harness/ui_probe.cpp
     ${VANTARY_E2E_DIR}/harness/gateway_process.cpp
+    ${VANTARY_E2E_DIR}/harness/linux_view.cpp
+    ${VANTARY_E2E_DIR}/harness/tcp_io.cpp
 )
 target_compile_definitions(vantary_e2e_harness PUBLIC ${VANTARY_WIN32_DEFINES}
     PRIVATE VANTARY_E2E_GATEWAY_EXE="$<TARGET_FILE:vantary-gateway>")
@@ -41,6 +43,9 @@ add_executable(vantary-e2e
     ${VANTARY_E2E_DIR}/settings_window_test.cpp
     ${VANTARY_E2E_DIR}/tray_test.cpp
     ${VANTARY_E2E_DIR}/hostile_test.cpp
+    ${VANTARY_E2E_DIR}/hostile_service_test.cpp
+    ${VANTARY_E2E_DIR}/settings_oddities_test.cpp
+    ${VANTARY_E2E_DIR}/certificate_test.cpp
 )
 target_compile_options(vantary-e2e PRIVATE ${VANTARY_E2E_WARNINGS})
 target_link_libraries(vantary-e2e PRIVATE vantary_e2e_harness GTest::gtest)
@@ -62,7 +67,7 @@ target_link_options(vantary-standin PRIVATE ${VANTARY_E2E_LINK})
 enable_testing()
 set(VANTARY_E2E_SUITES
     Startup:240 SettingsFile:240 Upload:240 LoginRejected:180 ServerError:300 Unreachable:240
-    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:480 Tray:360 Hostile:300)
+    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:540 Tray:360 Hostile:1500 HostileService:400 OddSettingsFile:300)
 foreach(entry IN LISTS VANTARY_E2E_SUITES)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 suite)
@@ -70,4 +75,15 @@ foreach(entry IN LISTS VANTARY_E2E_SUITES)
     add_test(NAME e2e.${suite}
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:vantary-e2e> --gtest_filter=${suite}.*)
     set_tests_properties(e2e.${suite} PROPERTIES TIMEOUT ${seconds} LABELS e2e)
+endforeach()
+
+# Each with its bad certificate in front of the stand-in for the whole run.
+foreach(entry IN ITEMS expired:Expired otherhost:ForAnotherHost)
+    string(REPLACE ":" ";" parts ${entry})
+    list(GET parts 0 cert)
+    list(GET parts 1 test)
+    add_test(NAME e2e.Certificates.${test}
+        COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-cert ${cert}
+                ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:vantary-e2e> --gtest_filter=Certificates.${test})
+    set_tests_properties(e2e.Certificates.${test} PROPERTIES TIMEOUT 180 LABELS e2e)
 endforeach()

@@ -247,6 +247,31 @@ TEST_F(SettingsWindow, SaveWithPortInUseKeepsOldPortAndWindow) {
     EXPECT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs)) << "reception stopped";
 }
 
+TEST_F(SettingsWindow, SaveRefusesPortTextsThatAreNoPortAndKeepsTheOldOne) {
+    StartGatewayWithPort(42114);
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string fileBefore = folder_->ReadSettings();
+    HWND s = OpenFromButton();
+    ASSERT_NE(s, nullptr);
+    for (const std::wstring text : {L"abc", L"0", L"70000", L" 2333"}) {
+        SCOPED_TRACE(Narrow(text));
+        ASSERT_TRUE(SetWindowTextRemote(GetDlgItem(s, IDC_S_HOSTPORTNUMBERTEXT), text));
+        ASSERT_TRUE(ClickButton(s, IDC_S_SAVECOMMAND));
+        auto box = gateway_.WaitForBox();
+        ASSERT_TRUE(box) << "no message for the port text";
+        EXPECT_NE(Narrow(box->text).find(Narrow(text)), std::string::npos) << Narrow(box->text);
+        EXPECT_EQ(ToString(box->icon), std::string("critical"));
+        AnswerAndWait(*box, IDOK);
+        EXPECT_TRUE(IsWindowVisible(s)) << "the settings window closed";
+        EXPECT_EQ(Narrow(ControlText(s, IDC_S_HOSTPORTNUMBERTEXT)), Narrow(text));
+    }
+    EXPECT_FALSE(IsUdpPortHeld(2333)) << "\" 2333\" was bound after all";
+    EXPECT_EQ(folder_->ReadSettings(), fileBefore) << "a refused Save wrote the file";
+    EXPECT_TRUE(WaitUntil([] { return IsUdpPortHeld(42114); }, kReplyTimeoutMs)) << "old port not bound again";
+    Send(Contact("OZ1AA"));
+    EXPECT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs)) << "reception stopped";
+}
+
 TEST_F(SettingsWindow, ShutDownWithWindowOpenDoesNotApplyIt) {
     StartGatewayWithPort(42113, "op@example.org", "pw", "DL1ABC");
     ASSERT_FALSE(HasFatalFailure());

@@ -32,6 +32,33 @@ TEST_F(SecondInstance, IsRefusedAndTheFirstKeepsPortAndFile) {
     EXPECT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs)) << "the first instance stopped uploading";
 }
 
+TEST_F(SecondInstance, IsRefusedWhileTheFirstShowsAQuestion) {
+    service_.Enqueue(ScriptedReply::Status(500, "down"));
+    service_.Enqueue(ScriptedReply::Status(200, "logged"));
+    StartGatewayWithPort(42062);
+    ASSERT_FALSE(HasFatalFailure());
+    Send(Contact("DL2YY", 1));
+    MessageBoxView question = ExpectBox(kMsgServerError, BoxIcon::Warning, true);
+    ASSERT_NE(question.box, nullptr);
+
+    GatewayProcess second;
+    std::wstring error;
+    ASSERT_TRUE(second.Start(*folder_, &error)) << Narrow(error);
+    auto refusal = second.WaitForBox(kStartTimeoutMs);
+    ASSERT_TRUE(refusal) << "the second instance showed no message";
+    EXPECT_EQ(Narrow(refusal->text), Narrow(kMsgAlreadyRunning));
+    ASSERT_TRUE(ClickButton(refusal->box, IDOK));
+    EXPECT_TRUE(second.WaitForExit(kStartTimeoutMs)) << "the refused instance did not end after OK";
+
+    EXPECT_TRUE(IsWindow(question.box) && IsWindowVisible(question.box)) << "the first instance's question went";
+    EXPECT_EQ(service_.RequestCount(), 1u);
+    AnswerAndWait(question, IDYES);
+    ASSERT_TRUE(service_.WaitForRequests(2, kReplyTimeoutMs)) << "the retry did not go out";
+    const std::wstring line = FromAnsi(Contact("DL2YY", 1)) + L"\r\n";
+    ExpectPanes(line + line, L"[500] down\r\n[200] logged\r\n");
+    EXPECT_TRUE(IsUdpPortHeld(42062));
+}
+
 TEST_F(ShutDown, CloseAnsweredNoKeepsEverything) {
     StartGatewayWithPort(42071);
     ASSERT_FALSE(HasFatalFailure());
