@@ -176,7 +176,10 @@ GrowthResult Phases::Growth() {
     std::size_t done = 0;
     while (done < o_.growthRecords) {
         std::size_t batch = std::min(o_.growthBatch, o_.growthRecords - done);
-        // Batches end exactly at the handle check.
+        // The first record goes alone, so that what the first upload opens
+        // once can be told from what each upload might leak; batches end
+        // exactly at the handle check.
+        if (done == 0) batch = 1;
         if (done < o_.handleCheckAfter) batch = std::min(batch, o_.handleCheckAfter - done);
         const double batchStart = NowUs();
         for (std::size_t i = 0; i < batch; ++i) sender_.Send(gateway.port(), Record(nextId_++));
@@ -190,6 +193,7 @@ GrowthResult Phases::Growth() {
         }
         perRecordMs.insert(perRecordMs.end(), batch, ms);
         done += batch;
+        if (done == 1) r.afterFirst = Measure(gateway, linuxPid);
         if (done == o_.handleCheckAfter) {
             r.afterCheck = Measure(gateway, linuxPid);
             r.paneCharsAtCheck = gateway.PaneChars();

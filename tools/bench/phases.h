@@ -34,7 +34,7 @@ struct Footprint {
 struct GrowthResult {
     std::size_t records = 0, window = 0, handleCheckAfter = 0, arrived = 0;
     double firstMsPerRecord = 0, lastMsPerRecord = 0, seconds = 0;
-    Footprint atStart, idleStart, idleEnd, beforeUploads, afterCheck, atEnd;
+    Footprint atStart, idleStart, idleEnd, beforeUploads, afterFirst, afterCheck, atEnd;
     unsigned idleSeconds = 0;
     long long paneCharsAtEnd = 0, paneCharsAtCheck = 0;
     double startPortUs = 0;
