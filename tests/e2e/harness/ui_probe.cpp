@@ -45,61 +45,54 @@ std::wstring ClassOf(HWND h) {
     return cls;
 }
 
-// A 32-bit BGRX drawing surface, its GDI objects released on every path.
-class PixelCanvas {
-public:
-    PixelCanvas(int w, int h) : count_(static_cast<size_t>(w) * h), screen_(GetDC(nullptr)) {
-        mem_ = CreateCompatibleDC(screen_);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bitmap_ = CreateDIBSection(mem_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        old_ = SelectObject(mem_, bitmap_);
-    }
-    ~PixelCanvas() {
-        SelectObject(mem_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(mem_);
-        ReleaseDC(nullptr, screen_);
-    }
-    PixelCanvas(const PixelCanvas&) = delete;
-    PixelCanvas& operator=(const PixelCanvas&) = delete;
-
-    HDC screen() const { return screen_; }
-    HDC dc() const { return mem_; }
-    void Fill(DWORD colour) {
-        if (bits_) std::fill(bits_, bits_ + count_, colour);
-    }
-    std::vector<DWORD> Pixels() const {
-        GdiFlush();
-        return bits_ ? std::vector<DWORD>(bits_, bits_ + count_) : std::vector<DWORD>(count_);
-    }
-
-private:
-    size_t count_;
-    HDC screen_;
-    HDC mem_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    DWORD* bits_ = nullptr;
-};
-
-// Pixels of a screen rectangle.
+// Pixels of a screen rectangle, as 32-bit BGRX.
 std::vector<DWORD> CaptureScreen(const RECT& r) {
-    PixelCanvas canvas(r.right - r.left, r.bottom - r.top);
-    BitBlt(canvas.dc(), 0, 0, r.right - r.left, r.bottom - r.top, canvas.screen(), r.left, r.top, SRCCOPY);
-    return canvas.Pixels();
+    int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<DWORD> px(static_cast<size_t>(w) * h);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    memcpy(px.data(), bits, px.size() * 4);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return px;
 }
 
 // The system icon drawn the way a message box draws it, on that background.
 std::vector<DWORD> RenderIcon(LPCWSTR id, int w, int h, DWORD background) {
-    PixelCanvas canvas(w, h);
-    canvas.Fill(background);
-    DrawIconEx(canvas.dc(), 0, 0, LoadIconW(nullptr, id), 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
-    return canvas.Pixels();
+    std::vector<DWORD> px(static_cast<size_t>(w) * h);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    std::fill(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + px.size(), background);
+    DrawIconEx(mem, 0, 0, LoadIconW(nullptr, id), 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+    GdiFlush();
+    memcpy(px.data(), bits, px.size() * 4);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return px;
 }
 
 long long Distance(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
