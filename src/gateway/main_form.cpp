@@ -31,7 +31,40 @@ private:
 };
 }  // namespace
 
-Main_form::Main_form(const MainFormPorts& ports) : ports_(ports) {}
+// Marks the gateway busy for as long as an upload or a message box waits.
+class Main_form::BusyScope {
+public:
+    explicit BusyScope(Main_form& form) : form_(form) { form_.EnterBusy(); }
+    ~BusyScope() { form_.LeaveBusy(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    Main_form& form_;
+};
+
+std::wstring ShowableInPane(std::wstring text) {
+    for (auto& c : text)
+        if (c == L'\0') c = L'\x2400';  // the symbol for NUL, so the rest of the line still shows
+    return text;
+}
+
+Main_form::Main_form(const MainFormPorts& ports) : ports_(ports), settings_form_(ports.settingsView, *this) {}
+
+void Main_form::EnterBusy() {
+    if (busy_++ == 0 && !Ended()) settings_form_.SetInputEnabled(false);
+}
+
+void Main_form::LeaveBusy() {
+    if (--busy_ == 0 && !Ended()) settings_form_.SetInputEnabled(true);
+}
+
+int Main_form::ShowMessage(const std::wstring& text, unsigned style) {
+    // Nothing is shown once the shut-down has run; the caller sees a plain No.
+    if (Ended()) return (style & mb::kYesNo) ? mb::kAnswerNo : mb::kAnswerOk;
+    BusyScope busy(*this);
+    return ports_.boxes.Show(text, style);
+}
 
 void Main_form::Form_Load() {
     Version = kGatewayVersion;
@@ -42,10 +75,12 @@ void Main_form::Form_Load() {
     apiKey = kGatewayApiKey;
 
     if (ports_.app.PreviousInstanceRunning()) {
-        ports_.boxes.Show(messages::kAlreadyRunning, messages::kAlreadyRunningStyle);
+        phase_ = Phase::Refused;
+        ShowMessage(messages::kAlreadyRunning, messages::kAlreadyRunningStyle);
         ports_.app.EndNow();
         return;
     }
+    phase_ = Phase::Running;
 
     if (SettingsFileExists()) {
         LoadSettingsFromINI();
@@ -56,71 +91,94 @@ void Main_form::Form_Load() {
     ports_.Winsock1.Close();
     ports_.Winsock1.SetProtocolUdp();
     const BindResult bound = BindListener();
-    if (!bound.ok) ReportBindFailure(bound);
+    if (!bound.ok) ShowMessage(messages::BindFailed(HostPortNumber, bound.description), messages::kErrorStyle);
+    // The session may have ended while that message waited.
+    if (Ended()) return;
 
     ports_.tray.Add();
-    loaded_ = true;
+    startUpDone_ = true;
 }
 
 void Main_form::Form_QueryUnload(std::int16_t& cancel, std::int16_t unloadMode) {
     if (unloadMode != kFormControlMenu) return;
-    if (ports_.boxes.Show(messages::kReallyStop, messages::kQuestionStyle) == mb::kAnswerNo) cancel = kTrue;
+    if (ShowMessage(messages::kReallyStop, messages::kQuestionStyle) == mb::kAnswerNo) cancel = kTrue;
 }
 
 void Main_form::Form_Unload(std::int16_t& /*cancel*/) {
     SaveSettingsToINI();
     ports_.Winsock1.Close();
-    ports_.settingsWindow.Unload();
+    settings_form_.Unload();
     ports_.tray.Remove();
 }
 
 bool Main_form::Close(std::int16_t unloadMode) {
-    if (unloaded_) return true;
+    if (Ended()) return true;
+    if (!Running()) {
+        // Refused, or still asking whether it may run: nothing of its own to
+        // save or remove. It ends with the session, and otherwise after OK.
+        if (unloadMode != kAppWindows) return false;
+        phase_ = Phase::Ended;
+        ports_.view.Destroy();
+        return true;
+    }
+    // Only the session's end may close the program under a waiting box.
+    if (unloadMode != kAppWindows && Busy()) return false;
     std::int16_t cancel = kFalse;
     Form_QueryUnload(cancel, unloadMode);
+    // A session end while the question waited has done the work.
+    if (Ended()) return true;
     if (cancel) return false;
-    // A second close arriving while the question waited finds the work done.
-    if (unloaded_) return true;
-    unloaded_ = true;
+    phase_ = Phase::Ended;
     Form_Unload(cancel);
     ports_.view.Destroy();
     return true;
 }
 
-void Main_form::HideCommand_Click() { ports_.view.Hide(); }
+void Main_form::HideCommand_Click() {
+    if (TakesInput()) ports_.view.Hide();
+}
 
-void Main_form::settingsCommand_Click() { ports_.settingsWindow.Show(); }
+void Main_form::settingsCommand_Click() {
+    if (TakesInput()) settings_form_.Show();
+}
 
 void Main_form::Winsock1_DataArrival() {
     // Message boxes dispatch socket events while they wait; a datagram read
     // then would replace the record a pending retry is about to send.
-    if (uploadInProgress_ || unloaded_) return;
+    if (uploadInProgress_ || !Running()) return;
     std::optional<std::string> datagram = ports_.Winsock1.ReadPending();
     if (!datagram) return;
     {
-        FlagGuard busy(uploadInProgress_);
+        FlagGuard uploading(uploadInProgress_);
+        BusyScope busy(*this);
         ADIFrecordBytes = std::move(*datagram);
         ADIFrecord = ports_.codec.FromAnsi(ADIFrecordBytes);
         UploadADIFrecord();
     }
-    ports_.Winsock1.RequestReadCheck();
+    if (Running()) ports_.Winsock1.RequestReadCheck();
 }
 
 void Main_form::Winsock1_Error(int /*number*/, const std::wstring& description) {
-    ports_.boxes.Show(messages::SocketError(description), messages::kSocketErrorStyle);
+    ShowMessage(messages::SocketError(description), messages::kSocketErrorStyle);
     ports_.Winsock1.Close();
 }
 
 void Main_form::ShowSettingsWindowNormal() {
-    ports_.settingsWindow.Show();
-    ports_.settingsWindow.SetStateNormal();
+    settings_form_.Show();
+    settings_form_.SetStateNormal();
+}
+
+void Main_form::AppendToPane(Pane pane, const std::wstring& text) {
+    ports_.view.AppendToPane(pane, ShowableInPane(text));
 }
 
 void Main_form::UploadADIFrecord() {
+    // A retry asked for just before the session ended finds nothing to do.
+    if (Ended()) return;
     try {
         if (UploadBlocked) {
-            ports_.boxes.Show(messages::kUploadBlocked, messages::kErrorStyle);
-            ShowSettingsWindowNormal();
+            ShowMessage(messages::kUploadBlocked, messages::kErrorStyle);
+            if (!Ended()) ShowSettingsWindowNormal();
             return;
         }
 
@@ -133,52 +191,51 @@ void Main_form::UploadADIFrecord() {
 
         const HttpReply reply = ports_.http.PostForm(body);
         if (!reply.completed) {
-            ports_.boxes.Show(messages::NoConnection(reply.errorNumber), messages::kErrorStyle);
+            ShowMessage(messages::NoConnection(reply.errorNumber), messages::kErrorStyle);
             return;
         }
 
-        ports_.view.AppendToPane(Pane::Text1, ADIFrecord + L"\r\n");
-        ports_.view.AppendToPane(Pane::Text2, L"[" + std::to_wstring(reply.status) + L"] " +
-                                                  DecodeReplyText(reply.body, reply.contentType, ports_.codec) +
-                                                  L"\r\n");
+        AppendToPane(Pane::Text1, ADIFrecord + L"\r\n");
+        AppendToPane(Pane::Text2, L"[" + std::to_wstring(reply.status) + L"] " +
+                                      DecodeReplyText(reply.body, reply.contentType, ports_.codec) + L"\r\n");
 
         if (reply.status == 403) {
             UploadBlocked = kTrue;
-            ports_.boxes.Show(messages::kForbidden, messages::kErrorStyle);
+            ShowMessage(messages::kForbidden, messages::kErrorStyle);
+            if (Ended()) return;
             ShowSettingsWindowNormal();
         }
 
         if (reply.status == 500) {
-            if (ports_.boxes.Show(messages::kServerError, messages::kQuestionStyle) == mb::kAnswerYes) {
+            const int answer = ShowMessage(messages::kServerError, messages::kQuestionStyle);
+            if (Ended()) return;
+            if (answer == mb::kAnswerYes) {
                 UploadTrials = static_cast<std::int16_t>(UploadTrials + 1);
                 if (UploadTrials < kMaxUploadTrials) {
                     UploadADIFrecord();
                     return;
                 }
-                ports_.boxes.Show(messages::kMaxTrials, messages::kInformationStyle);
+                ShowMessage(messages::kMaxTrials, messages::kInformationStyle);
                 UploadTrials = 0;
             } else {
-                ports_.boxes.Show(messages::kUploadManually, messages::kInformationStyle);
+                ShowMessage(messages::kUploadManually, messages::kInformationStyle);
                 UploadTrials = 0;
             }
         }
     } catch (const std::bad_alloc&) {
-        ports_.boxes.Show(messages::NoConnection(kOutOfMemoryError), messages::kErrorStyle);
+        ShowMessage(messages::NoConnection(kOutOfMemoryError), messages::kErrorStyle);
     }
 }
 
 BindResult Main_form::BindListener() {
-    if (!ParsePortText(HostPortNumber)) {
+    const std::optional<std::uint16_t> port = ParsePortText(HostPortNumber);
+    if (!port) {
         BindResult result;
         result.ok = false;
         result.description = L"The port must be a whole number from 1 to 65535.";
         return result;
     }
-    return ports_.Winsock1.Bind(HostPortNumber);
-}
-
-void Main_form::ReportBindFailure(const BindResult& result) {
-    ports_.boxes.Show(messages::BindFailed(HostPortNumber, result.description), messages::kErrorStyle);
+    return ports_.Winsock1.Bind(*port);
 }
 
 BindResult Main_form::RebindListener() {
@@ -191,17 +248,19 @@ SaveOutcome Main_form::SaveFromSettingsWindow(const SettingsBoxes& boxes) {
     const std::wstring previousPort = HostPortNumber;
     CopyBoxesToState(*this, boxes);
     const BindResult bound = RebindListener();
-    if (!bound.ok) {
-        ReportBindFailure(bound);
-        // Keep receiving where we did; the operator corrects the port.
-        HostPortNumber = previousPort;
-        ports_.Winsock1.Close();
-        const BindResult restored = BindListener();
-        if (!restored.ok) ReportBindFailure(restored);
-        return SaveOutcome::PortFailed;
+    if (bound.ok) {
+        SaveSettingsToINI();
+        return SaveOutcome::Saved;
     }
-    SaveSettingsToINI();
-    return SaveOutcome::Saved;
+    // Keep receiving where we did, before the operator is told, so that a
+    // session ending meanwhile saves a port that works.
+    const std::wstring refusedPort = HostPortNumber;
+    HostPortNumber = previousPort;
+    const BindResult restored = RebindListener();
+    ShowMessage(restored.ok ? messages::PortKept(refusedPort, bound.description, previousPort)
+                            : messages::BindFailed(refusedPort, bound.description),
+                messages::kErrorStyle);
+    return SaveOutcome::PortFailed;
 }
 
 std::string Main_form::IniPathAnsi() const { return ports_.codec.ToAnsi(IniFilePath); }
@@ -239,6 +298,7 @@ void Main_form::SaveSettingsToINI() {
 }
 
 void Main_form::TrayIcon_Notify(unsigned mouseMessage) {
+    if (!TakesInput()) return;
     switch (tray::DecodeNotification(mouseMessage)) {
     case tray::Action::ToggleMonitor: tray::ToggleMonitor(ports_.view); break;
     case tray::Action::ShowMenu: ports_.tray.ShowMenu(); break;
@@ -247,12 +307,60 @@ void Main_form::TrayIcon_Notify(unsigned mouseMessage) {
 }
 
 void Main_form::menuShowVantaryGatewayMonitor_Click() {
+    if (!TakesInput()) return;
     ports_.view.Show();
     ports_.view.SetStateNormal();
 }
 
-void Main_form::menuShowSettings_Click() { ShowSettingsWindowNormal(); }
+void Main_form::menuShowSettings_Click() {
+    if (TakesInput()) ShowSettingsWindowNormal();
+}
 
-void Main_form::menuHideThisPopupMenu_Click() { ports_.view.Hide(); }
+void Main_form::menuHideThisPopupMenu_Click() {
+    if (TakesInput()) ports_.view.Hide();
+}
 
 void Main_form::menuExitVantaryGateway_Click() { Close(kFormCode); }
+
+void Main_form::OnCommand(UiCommand command) {
+    switch (command) {
+    case UiCommand::ShowSettings: settingsCommand_Click(); break;
+    case UiCommand::HideToTray: HideCommand_Click(); break;
+    case UiCommand::MenuShowMonitor: menuShowVantaryGatewayMonitor_Click(); break;
+    case UiCommand::MenuShowSettings: menuShowSettings_Click(); break;
+    case UiCommand::MenuHideMonitor: menuHideThisPopupMenu_Click(); break;
+    case UiCommand::MenuExit: menuExitVantaryGateway_Click(); break;
+    case UiCommand::SettingsSave: settings_form_.SaveCommand_Click(); break;
+    case UiCommand::SettingsCancel: settings_form_.CancelCommand_Click(); break;
+    case UiCommand::SettingsShowPassword: settings_form_.ShowPasswordsCheck_Click(); break;
+    }
+}
+
+void Main_form::OnSettingsKey(int keyAscii) { settings_form_.Form_KeyPress(keyAscii); }
+
+void Main_form::OnCloseRequest(CloseSource source) {
+    if (source == CloseSource::SettingsFrame) {
+        settings_form_.Form_QueryUnload();
+        return;
+    }
+    Close(kFormControlMenu);
+}
+
+void Main_form::OnEndSession() { Close(kAppWindows); }
+
+void Main_form::OnSocketNotification(std::uintptr_t socket, unsigned events, int error) {
+    // A socket closed since the notification was queued is not ours any more.
+    if (!Running() || !ports_.Winsock1.IsCurrent(socket)) return;
+    if (error != 0) {
+        Winsock1_Error(error, ports_.Winsock1.ErrorText(error));
+        return;
+    }
+    if (events & kSocketReadable) Winsock1_DataArrival();
+}
+
+void Main_form::OnTrayNotification(unsigned mouseMessage) { TrayIcon_Notify(mouseMessage); }
+
+void Main_form::OnTaskbarCreated() {
+    // Before start-up has added it there is no icon to bring back.
+    if (Running() && startUpDone_) ports_.tray.Add();
+}

@@ -7,9 +7,11 @@
 #include "platform/message_box.h"
 #include "platform/monitor_view.h"
 #include "platform/profile_store.h"
+#include "platform/settings_view.h"
 #include "platform/text_codec.h"
 #include "platform/udp_socket.h"
-#include "settings/settings_form_logic.h"
+#include "platform/window_events.h"
+#include "settings/settings_form.h"
 
 struct MainFormPorts {
     Application& app;
@@ -19,7 +21,7 @@ struct MainFormPorts {
     MessageBoxes& boxes;
     ProfileStore& profile;
     const AnsiCodec& codec;
-    SettingsWindow& settingsWindow;
+    SettingsView& settingsView;
     TrayIcon& tray;
 };
 
@@ -33,8 +35,10 @@ enum UnloadMode : std::int16_t {
     kAppTaskManager = 3,
 };
 
-// The monitor window's logic: start-up, shut-down, the listener and the upload.
-class Main_form : public GatewayState {
+// The monitor window's logic: start-up, shut-down, the listener and the
+// upload; it also owns the settings window's logic and takes every event
+// the windows report.
+class Main_form : public GatewayState, public WindowEvents {
 public:
     explicit Main_form(const MainFormPorts& ports);
     Main_form(const Main_form&) = delete;
@@ -43,9 +47,15 @@ public:
     void Form_Load();
     void Form_QueryUnload(std::int16_t& cancel, std::int16_t unloadMode);
     void Form_Unload(std::int16_t& cancel);
-    // Asks, then runs the shut-down; true when the window is to go.
+    // Asks when it must, then runs the shut-down; true when the window is gone.
     bool Close(std::int16_t unloadMode);
-    bool Loaded() const { return loaded_; }
+    // Started, not refused and not yet shut down.
+    bool Running() const { return phase_ == Phase::Running; }
+    bool Ended() const { return phase_ == Phase::Ended; }
+    // Nothing the operator starts may run while an upload waits for its
+    // reply or a message box waits for an answer.
+    bool Busy() const { return busy_ > 0; }
+    bool TakesInput() const { return Running() && !Busy(); }
 
     void HideCommand_Click();
     void settingsCommand_Click();
@@ -53,11 +63,13 @@ public:
     void Winsock1_Error(int number, const std::wstring& description);
 
     void SaveSettingsToINI();
-    // Closes the listener and binds it to HostPortNumber again.
-    BindResult RebindListener();
     // The settings window's Save up to its unload: unblock rule, copy, re-bind,
     // settings file. A port that cannot be bound keeps the previous one.
     SaveOutcome SaveFromSettingsWindow(const SettingsBoxes& boxes);
+    float MonitorLeft() const { return ports_.view.Left(); }
+    float MonitorTop() const { return ports_.view.Top(); }
+    Settings_form& SettingsForm() { return settings_form_; }
+
     // The tray icon's notification and its menu.
     void TrayIcon_Notify(unsigned mouseMessage);
     void menuShowVantaryGatewayMonitor_Click();
@@ -65,20 +77,36 @@ public:
     void menuHideThisPopupMenu_Click();
     void menuExitVantaryGateway_Click();
 
-    bool UploadInProgress() const { return uploadInProgress_; }
     std::int16_t Trials() const { return UploadTrials; }
 
+    // WindowEvents
+    void OnCommand(UiCommand command) override;
+    void OnSettingsKey(int keyAscii) override;
+    void OnCloseRequest(CloseSource source) override;
+    void OnEndSession() override;
+    void OnSocketNotification(std::uintptr_t socket, unsigned events, int error) override;
+    void OnTrayNotification(unsigned mouseMessage) override;
+    void OnTaskbarCreated() override;
+
 private:
+    enum class Phase { Starting, Refused, Running, Ended };
+    class BusyScope;
+
+    int ShowMessage(const std::wstring& text, unsigned style);
+    void EnterBusy();
+    void LeaveBusy();
     void UploadADIFrecord();
+    void AppendToPane(Pane pane, const std::wstring& text);
     void ShowSettingsWindowNormal();
     BindResult BindListener();
-    void ReportBindFailure(const BindResult& result);
+    BindResult RebindListener();
     bool SettingsFileExists();
     void LoadSettingsFromINI();
     void SetDefaultSettings();
     std::string IniPathAnsi() const;
 
     MainFormPorts ports_;
+    Settings_form settings_form_;
     std::int16_t UploadTrials = 0;
     std::wstring IniFilePath;
     std::wstring CredentialsSection;
@@ -86,10 +114,14 @@ private:
     std::wstring FormLocationSection;
     // The datagram as received, so the form carries its exact bytes in any code page.
     std::string ADIFrecordBytes;
+    Phase phase_ = Phase::Starting;
+    int busy_ = 0;
     bool uploadInProgress_ = false;
-    bool loaded_ = false;
-    bool unloaded_ = false;
+    bool startUpDone_ = false;
 };
+
+// What a pane can show of a text: the edit control would end it at a NUL.
+std::wstring ShowableInPane(std::wstring text);
 
 extern const wchar_t kGatewayApiKey[];
 extern const wchar_t kGatewayVersion[];

@@ -10,9 +10,19 @@ std::wstring NoConnection(long errorNumber) {
 
 std::wstring SocketError(const std::wstring& description) { return L"Error: " + description; }
 
+namespace {
+std::wstring CannotReceive(const std::wstring& port, const std::wstring& reason) {
+    return L"Vantary Gateway cannot receive on UDP port \"" + port + L"\".\r\n" + reason + L"\r\n\r\n";
+}
+}  // namespace
+
 std::wstring BindFailed(const std::wstring& port, const std::wstring& reason) {
-    return L"Vantary Gateway cannot receive on UDP port \"" + port + L"\".\r\n" + reason +
-           L"\r\n\r\nNo QSO is received until the port is changed in Settings.";
+    return CannotReceive(port, reason) + L"No QSO is received until the port is changed in Settings.";
+}
+
+std::wstring PortKept(const std::wstring& port, const std::wstring& reason, const std::wstring& previousPort) {
+    return CannotReceive(port, reason) + L"QSOs are still received on port \"" + previousPort +
+           L"\". Correct the port, or press Cancel to keep it.";
 }
 
 }  // namespace messages

@@ -27,5 +27,8 @@ constexpr unsigned kSocketErrorStyle = mb::kSystemModal;                        
 // "Error", the number with its sign position, then the advice.
 std::wstring NoConnection(long errorNumber);
 std::wstring SocketError(const std::wstring& description);
+// Nothing is received until the port is changed.
 std::wstring BindFailed(const std::wstring& port, const std::wstring& reason);
+// A port refused at Save while the previous one receives again.
+std::wstring PortKept(const std::wstring& port, const std::wstring& reason, const std::wstring& previousPort);
 }  // namespace messages

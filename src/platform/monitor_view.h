@@ -28,16 +28,6 @@ public:
     virtual void Destroy() = 0;
 };
 
-// The settings window as its openers see it.
-class SettingsWindow {
-public:
-    virtual ~SettingsWindow() = default;
-    // Loads it when it is not loaded, then shows it without an owner.
-    virtual void Show() = 0;
-    virtual void SetStateNormal() = 0;
-    virtual void Unload() = 0;
-};
-
 class TrayIcon {
 public:
     virtual ~TrayIcon() = default;

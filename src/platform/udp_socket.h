@@ -1,12 +1,15 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 
 struct BindResult {
     bool ok = true;
-    int error = 0;               // the socket layer's error number
-    std::wstring description;    // the system's text for it
+    std::wstring description;    // the system's text for the failure
 };
+
+// The event bit of a readiness notification that says a datagram waits.
+constexpr unsigned kSocketReadable = 0x01;
 
 // The listener's socket. Readiness is reported by the window that owns it.
 class UdpSocket {
@@ -14,10 +17,16 @@ public:
     virtual ~UdpSocket() = default;
     virtual void Close() = 0;
     virtual void SetProtocolUdp() = 0;
-    virtual BindResult Bind(const std::wstring& localPort) = 0;
+    // Binds to the port on every local address.
+    virtual BindResult Bind(std::uint16_t localPort) = 0;
     // The next pending datagram's bytes, whole; nullopt when none is waiting.
     virtual std::optional<std::string> ReadPending() = 0;
     // Asks for another readiness notification once the current event is done,
     // so datagrams left waiting are picked up one per event.
     virtual void RequestReadCheck() = 0;
+    // Whether a notification names the socket that is open now; a closed
+    // socket's late notifications name another.
+    virtual bool IsCurrent(std::uintptr_t socket) const = 0;
+    // The socket layer's description of one of its error numbers.
+    virtual std::wstring ErrorText(int error) const = 0;
 };

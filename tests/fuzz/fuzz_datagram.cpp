@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto from = body.find("&adif=") + 6;
         const auto to = body.find("&api=");
         if (Unescape(body.substr(from, to - from)) != datagram) std::abort();
-        if (rig.view.text1 != rig.codec->FromAnsi(datagram) + L"\r\n") std::abort();
+        if (rig.view.text1 != ShowableInPane(rig.codec->FromAnsi(datagram)) + L"\r\n") std::abort();
         if (rig.view.text2.rfind(L"[200] ", 0) != 0) std::abort();
     }
     std::wstring text;

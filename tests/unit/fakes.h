@@ -121,14 +121,17 @@ private:
 class FakeSocket : public UdpSocket {
 public:
     explicit FakeSocket(CallLog& log) : log_(log) {}
-    void Close() override { bound.reset(); log_.Add("sock.Close"); }
+    void Close() override {
+        if (bound) ++handle;  // the next socket is another one
+        bound.reset();
+        log_.Add("sock.Close");
+    }
     void SetProtocolUdp() override { log_.Add("sock.Udp"); }
-    BindResult Bind(const std::wstring& port) override {
-        log_.Add("sock.Bind " + Narrow(port));
+    BindResult Bind(std::uint16_t port) override {
+        log_.Add("sock.Bind " + std::to_string(port));
         BindResult result;
         if (busyPorts.count(port)) {
             result.ok = false;
-            result.error = 10048;
             result.description = L"Address already in use.";
         } else {
             bound = port;
@@ -143,9 +146,12 @@ public:
         return d;
     }
     void RequestReadCheck() override { ++readChecks; }
+    bool IsCurrent(std::uintptr_t socket) const override { return bound && socket == handle; }
+    std::wstring ErrorText(int error) const override { return L"socket error " + std::to_wstring(error); }
 
-    std::optional<std::wstring> bound;
-    std::map<std::wstring, bool> busyPorts;
+    std::optional<std::uint16_t> bound;
+    std::uintptr_t handle = 100;
+    std::map<std::uint16_t, bool> busyPorts;
     std::deque<std::string> waiting;
     int readChecks = 0;
 
@@ -251,13 +257,35 @@ private:
     CallLog& log_;
 };
 
-class FakeSettingsWindow : public SettingsWindow {
+// The settings window: its boxes as the operator left them.
+class FakeSettingsView : public SettingsView {
 public:
-    explicit FakeSettingsWindow(CallLog& log) : log_(log) {}
-    void Show() override { open = true; log_.Add("settings.Show"); }
-    void SetStateNormal() override { log_.Add("settings.Normal"); }
-    void Unload() override { open = false; log_.Add("settings.Unload"); }
-    bool open = false;
+    explicit FakeSettingsView(CallLog& log) : log_(log) {}
+    bool Load() override { loaded = true; boxes = {}; ticked = false; masked = true; return true; }
+    bool Loaded() const override { return loaded; }
+    void Unload() override { loaded = false; log_.Add("settings.Unload"); }
+    void SetVersionCaption(const std::wstring& text) override { version = text; }
+    void MoveTo(float left, float top) override { at = {left, top}; }
+    void SetBoxes(const SettingsBoxes& b) override { boxes = b; }
+    SettingsBoxes Boxes() const override { return boxes; }
+    bool ShowPasswordTicked() const override { return ticked; }
+    void SetPasswordMasked(bool m) override { masked = m; }
+    void ShowLoaded() override { enabledWhenShown = inputEnabled; log_.Add("settings.Show"); }
+    bool IsMinimised() const override { return minimised; }
+    void BringToFront() override { log_.Add("settings.Front"); }
+    void SetStateNormal() override { minimised = false; log_.Add("settings.Normal"); }
+    void EnableInput(bool enabled) override { inputEnabled = enabled; }
+    void SelectPortBox() override { log_.Add("settings.SelectPort"); }
+
+    bool loaded = false;
+    SettingsBoxes boxes;
+    std::wstring version;
+    std::pair<float, float> at{0, 0};
+    bool ticked = false;
+    bool masked = true;
+    bool minimised = false;
+    bool inputEnabled = true;
+    bool enabledWhenShown = true;
 
 private:
     CallLog& log_;
@@ -284,7 +312,7 @@ struct Rig {
     FakeBoxes boxes{log};
     FakeProfile profile{log};
     Latin1Codec latin1;
-    FakeSettingsWindow settings{log};
+    FakeSettingsView settings{log};
     FakeTray tray{log};
     const AnsiCodec* codec = &latin1;
     std::optional<Main_form> form;
@@ -301,6 +329,6 @@ struct Rig {
     // A datagram arrives and its readiness event is dispatched.
     void Arrive(const std::string& datagram) {
         socket.waiting.push_back(datagram);
-        form->Winsock1_DataArrival();
+        form->OnSocketNotification(socket.handle, kSocketReadable, 0);
     }
 };

@@ -23,7 +23,7 @@ TEST_F(SettingsFileTest, FirstRunAppliesDefaultsCentresAndWritesNothing) {
     EXPECT_EQ(rig.view.top, (11520.0f - 3000.0f) / 2);
     EXPECT_TRUE(rig.profile.writes.empty());
     EXPECT_EQ(rig.profile.existsPath, L"C:\\Radio\\vantary-gateway.ini");
-    EXPECT_EQ(*rig.socket.bound, L"2333");
+    EXPECT_EQ(*rig.socket.bound, 2333);
 }
 
 TEST_F(SettingsFileTest, LoadsEveryKeyAndDefaultsAMissingPortTo2233) {

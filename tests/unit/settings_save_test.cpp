@@ -33,7 +33,7 @@ TEST_F(SettingsSaveTest, ABlockIsLiftedOnlyByAChangedCredential) {
     portOnly.HostPortNumber = L"2400";
     form->SaveFromSettingsWindow(portOnly);
     EXPECT_EQ(form->UploadBlocked, kTrue);
-    EXPECT_EQ(*rig.socket.bound, L"2400");
+    EXPECT_EQ(*rig.socket.bound, 2400);
     EXPECT_EQ(rig.profile.values["GatewayUDPsettings/HostPortNumber"], "2400");
 
     SettingsBoxes caseOnly = portOnly;
@@ -61,7 +61,7 @@ TEST_F(SettingsSaveTest, ABoxIsCopiedAsTyped) {
 
 TEST_F(SettingsSaveTest, APortThatCannotBeBoundKeepsThePreviousOne) {
     for (const wchar_t* port : {L"2400", L"abc", L"0", L" 2333"}) {
-        rig.socket.busyPorts[L"2400"] = true;
+        rig.socket.busyPorts[2400] = true;
         rig.profile.writes.clear();
         rig.boxes.shown.clear();
         SettingsBoxes b = Same();
@@ -70,7 +70,7 @@ TEST_F(SettingsSaveTest, APortThatCannotBeBoundKeepsThePreviousOne) {
         ASSERT_EQ(rig.boxes.shown.size(), 1u);
         EXPECT_NE(rig.boxes.shown[0].text.find(port), std::wstring::npos);
         EXPECT_EQ(rig.boxes.shown[0].style, 0x1010u);
-        EXPECT_EQ(*rig.socket.bound, L"2333");
+        EXPECT_EQ(*rig.socket.bound, 2333);
         EXPECT_EQ(form->HostPortNumber, L"2333");
         EXPECT_TRUE(rig.profile.writes.empty());
     }

@@ -29,7 +29,7 @@ TEST(StartUp, ASecondInstanceIsRefusedBeforeTouchingAnything) {
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
     EXPECT_EQ(rig.boxes.shown[0].text, L"Vantary Gateway is already running.\r\nClick system tray icon.");
     EXPECT_EQ(rig.boxes.shown[0].style, 0x1040u);
-    EXPECT_FALSE(rig.form->Loaded());
+    EXPECT_FALSE(rig.form->Running());
 }
 
 TEST(StartUp, AFailedBindIsReportedAndTheTrayStepStillRuns) {
@@ -46,7 +46,7 @@ TEST(StartUp, AFailedBindIsReportedAndTheTrayStepStillRuns) {
         EXPECT_EQ(rig.log.calls.back(), "tray.Add");
     }
     Rig busy;
-    busy.socket.busyPorts[L"2333"] = true;
+    busy.socket.busyPorts[2333] = true;
     busy.Make().Form_Load();
     ASSERT_EQ(busy.boxes.shown.size(), 1u);
     EXPECT_NE(busy.boxes.shown[0].text.find(L"Address already in use."), std::wstring::npos);
@@ -66,6 +66,9 @@ TEST(ShutDown, CloseFromTheFrameAnsweredNoKeepsEverything) {
 TEST(ShutDown, YesRunsTheWholeSequenceInOrder) {
     Rig rig;
     Main_form& form = rig.Loaded();
+    form.settingsCommand_Click();
+    rig.settings.boxes.email = L"unsaved@example.org";
+    rig.log.calls.clear();
     rig.boxes.answers = {mb::kAnswerYes};
     EXPECT_TRUE(form.Close(kFormControlMenu));
     Calls expected{"box Do you really want to stop Vantary real-time Uploader?"};
@@ -76,6 +79,7 @@ TEST(ShutDown, YesRunsTheWholeSequenceInOrder) {
     expected.push_back("ini FormLocation/FormLeft=5400");
     for (const char* c : {"sock.Close", "settings.Unload", "tray.Remove", "view.Destroy"}) expected.push_back(c);
     EXPECT_EQ(rig.log.calls, expected);
+    EXPECT_EQ(form.email, L"");  // the open settings window was not applied
 }
 
 TEST(ShutDown, WindowsEndingTheSessionAsksNothing) {

@@ -62,7 +62,8 @@ TEST_F(UploadTest, A403BlocksAndTheNextRecordIsNotSent) {
     EXPECT_EQ(form->UploadBlocked, kTrue);
     rig.log.calls.clear();
     rig.Arrive("second");
-    EXPECT_EQ(rig.log.calls, (Calls{"sock.Read", "box Upload is blocked.", "settings.Show", "settings.Normal"}));
+    // The window the rejection opened comes to the front, the edits in it kept.
+    EXPECT_EQ(rig.log.calls, (Calls{"sock.Read", "box Upload is blocked.", "settings.Front", "settings.Normal"}));
     EXPECT_EQ(rig.boxes.shown[1].text, L"Upload is blocked.\r\nCheck your Vantary credentials!");
     EXPECT_EQ(rig.boxes.shown[1].style, 0x1010u);
     EXPECT_EQ(form->ADIFrecord, L"second");
@@ -177,6 +178,8 @@ TEST_F(UploadTest, NulBytesAndLongRecordsAreSentWhole) {
     EXPECT_EQ(end - adif, 65000u - 1 + 3);
     EXPECT_EQ(body.substr(adif + 10, 3), "%00");
     EXPECT_EQ(rig.view.text1.size(), 65002u);
+    // The pane would end the line at the NUL; it shows the NUL symbol instead.
+    EXPECT_EQ(rig.view.text1[10], L'\x2400');
 }
 
 TEST_F(UploadTest, AnErrorNotificationReportsAndCloses) {

@@ -1,0 +1,80 @@
+#include "settings/settings_form.h"
+
+#include "gateway/main_form.h"
+
+namespace {
+// The window opens this far right of and below the monitor window's corner.
+constexpr float kOffsetFromMonitor = 400;
+constexpr int kEscape = 27;
+}  // namespace
+
+void Settings_form::Show() {
+    if (view_.Loaded()) {
+        if (!view_.IsMinimised()) view_.BringToFront();
+        return;
+    }
+    if (!view_.Load()) return;
+    Form_Load();
+    view_.EnableInput(inputEnabled_);
+    view_.ShowLoaded();
+}
+
+void Settings_form::SetStateNormal() {
+    if (view_.Loaded()) view_.SetStateNormal();
+}
+
+void Settings_form::Unload() {
+    if (view_.Loaded()) view_.Unload();
+}
+
+void Settings_form::SetInputEnabled(bool enabled) {
+    inputEnabled_ = enabled;
+    if (view_.Loaded()) view_.EnableInput(enabled);
+}
+
+void Settings_form::Form_Load() {
+    view_.SetVersionCaption(main_.Version);
+    // Also when the monitor window is hidden in the tray.
+    view_.MoveTo(main_.MonitorLeft() + kOffsetFromMonitor, main_.MonitorTop() + kOffsetFromMonitor);
+    view_.SetBoxes({main_.email, main_.password, main_.callsign, main_.HostPortNumber});
+}
+
+bool Settings_form::TakesInput() const { return view_.Loaded() && inputEnabled_ && main_.TakesInput(); }
+
+void Settings_form::SaveCommand_Click() {
+    if (!TakesInput()) return;
+    if (main_.SaveFromSettingsWindow(view_.Boxes()) == SaveOutcome::Saved) {
+        Unload();
+        return;
+    }
+    // The typed values stay so that the port can be corrected.
+    if (view_.Loaded()) view_.SelectPortBox();
+}
+
+void Settings_form::CancelCommand_Click() {
+    if (TakesInput()) Unload();
+}
+
+void Settings_form::Form_KeyPress(int keyAscii) {
+    if (keyAscii == kEscape) CancelCommand_Click();
+}
+
+void Settings_form::ShowPasswordsCheck_Click() {
+    if (view_.Loaded()) view_.SetPasswordMasked(!view_.ShowPasswordTicked());
+}
+
+void Settings_form::Form_QueryUnload() { CancelCommand_Click(); }
+
+std::int16_t UploadBlockedAfterSave(const GatewayState& state, const SettingsBoxes& boxes) {
+    if (!state.UploadBlocked) return kFalse;
+    const bool changed = state.email != boxes.email || state.password != boxes.password ||
+                         state.callsign != boxes.callsign;
+    return changed ? kFalse : kTrue;
+}
+
+void CopyBoxesToState(GatewayState& state, const SettingsBoxes& boxes) {
+    state.email = boxes.email;
+    state.password = boxes.password;
+    state.callsign = boxes.callsign;
+    state.HostPortNumber = boxes.HostPortNumber;
+}
