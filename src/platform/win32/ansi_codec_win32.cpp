@@ -19,10 +19,18 @@ std::wstring Decode(UINT codePage, std::string_view bytes, DWORD flags) {
 
 std::string AnsiCodecWin32::ToAnsi(std::wstring_view text) const {
     if (text.empty()) return {};
-    const int needed = WideCharToMultiByte(CP_ACP, 0, text.data(), Clamp(text.size()), nullptr, 0, nullptr, nullptr);
+    // No best fit: a character the code page lacks becomes its default
+    // character, never a look-alike ("l" for "\u0142") that changes the value.
+    // UTF-8 and a few other code pages take no flags, and lack nothing.
+    DWORD flags = WC_NO_BEST_FIT_CHARS;
+    int needed = WideCharToMultiByte(CP_ACP, flags, text.data(), Clamp(text.size()), nullptr, 0, nullptr, nullptr);
+    if (needed <= 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+        flags = 0;
+        needed = WideCharToMultiByte(CP_ACP, flags, text.data(), Clamp(text.size()), nullptr, 0, nullptr, nullptr);
+    }
     if (needed <= 0) return {};
     std::string bytes(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), Clamp(text.size()), bytes.data(), needed, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, flags, text.data(), Clamp(text.size()), bytes.data(), needed, nullptr, nullptr);
     return bytes;
 }
 

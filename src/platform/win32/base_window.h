@@ -1,7 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <string>
 
 #include "platform/win32/dpi.h"
 
@@ -25,6 +27,77 @@ struct ControlSpec {
     dpi::TwipRect place;  // relative to the window's client area
     FontKind font;
 };
+
+// How far a text reaches when drawn, which some fonts make wider than they
+// measure (a bitmap face scaled to another size, a glyph that overhangs).
+inline int DrawnWidth(HDC reference, HFONT font, const std::wstring& text, const SIZE& measured) {
+    const int pad = measured.cy;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = measured.cx + measured.cx / 4 + 2 * pad;
+    bi.bmiHeader.biHeight = -(measured.cy + 2);
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(reference);
+    HBITMAP canvas = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dc || !canvas || !bits) {
+        if (canvas) DeleteObject(canvas);
+        if (dc) DeleteDC(dc);
+        return measured.cx;
+    }
+    const HGDIOBJ previousBitmap = SelectObject(dc, canvas);
+    const HGDIOBJ previousFont = SelectObject(dc, font);
+    const int width = bi.bmiHeader.biWidth;
+    const int height = -bi.bmiHeader.biHeight;
+    auto* pixels = static_cast<DWORD*>(bits);
+    std::fill(pixels, pixels + static_cast<std::size_t>(width) * height, 0xFFFFFFu);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    TextOutW(dc, pad, 0, text.c_str(), static_cast<int>(text.size()));
+    GdiFlush();
+    int right = 0;
+    for (int x = width - 1; x >= 0 && right == 0; --x)
+        for (int y = 0; y < height; ++y)
+            if ((pixels[static_cast<std::size_t>(y) * width + x] & 0xFFFFFFu) != 0xFFFFFFu) {
+                right = x + 1 - pad;
+                break;
+            }
+    SelectObject(dc, previousFont);
+    SelectObject(dc, previousBitmap);
+    DeleteObject(canvas);
+    DeleteDC(dc);
+    return right > measured.cx ? right : measured.cx;
+}
+
+// The rectangle a label needs for its text in that font. The label draws its
+// text from its left edge; its place keeps what its alignment anchors: the
+// left edge, the right edge or the centre of its design rectangle. The top stays.
+inline RECT FitLabelToText(HWND label, HFONT font, const RECT& design, DWORD alignment) {
+    const int length = GetWindowTextLengthW(label);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(label, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    if (text.empty()) text = L" ";
+    RECT extent{0, 0, 0, 0};
+    HDC dc = GetDC(label);
+    const HGDIOBJ previous = SelectObject(dc, font);
+    DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    const SIZE measured{extent.right - extent.left, extent.bottom - extent.top};
+    // A pixel to spare: smoothed glyphs reach a little past their advance.
+    const int width = DrawnWidth(dc, font, text, measured) + 1;
+    SelectObject(dc, previous);
+    ReleaseDC(label, dc);
+    RECT fitted = design;
+    switch (alignment) {
+    case SS_RIGHT: fitted.left = design.right - width; break;
+    case SS_CENTER: fitted.left = design.left + ((design.right - design.left) - width) / 2; break;
+    default: break;
+    }
+    fitted.right = fitted.left + width;
+    fitted.bottom = fitted.top + measured.cy;
+    return fitted;
+}
 
 // What the program's top-level windows share. Derived handles its messages in
 // HandleMessage, which the window procedure reaches through GWLP_USERDATA.
@@ -61,29 +134,39 @@ protected:
         return hwnd_ != nullptr;
     }
 
-    // Creation order is the z-order, and so the order Tab walks.
+    // Creation order is the z-order, and so the order Tab walks. Labels are
+    // sized to their text, so each draws it from its left edge, on one line.
     template <class FontKind, std::size_t N>
     void CreateControls(const ControlSpec<FontKind> (&table)[N], HINSTANCE instance) const {
         for (const ControlSpec<FontKind>& c : table) {
-            CreateWindowExW(0, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0, hwnd_,
+            const DWORD style = IsLabel(c) ? (c.style & ~SS_TYPEMASK) | SS_LEFTNOWORDWRAP : c.style;
+            CreateWindowExW(0, c.className, c.text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
         }
     }
 
     // Places each control at the given DPI; fontOf maps its FontKind to an HFONT.
+    // Labels take the size of their text, so that no font or DPI cuts them.
     template <class FontKind, std::size_t N, class FontOf>
     void LayoutControls(const ControlSpec<FontKind> (&table)[N], UINT dotsPerInch, FontOf fontOf) const {
         for (const ControlSpec<FontKind>& c : table) {
             HWND control = GetDlgItem(hwnd_, c.id);
-            const RECT r = dpi::ToPixels(c.place, dotsPerInch);
+            const HFONT font = fontOf(c.font);
+            RECT r = dpi::ToPixels(c.place, dotsPerInch);
+            if (IsLabel(c)) r = FitLabelToText(control, font, r, c.style & SS_TYPEMASK);
             MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(c.font)), FALSE);
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
     }
 
     HWND hwnd_ = nullptr;
 
 private:
+    template <class FontKind>
+    static bool IsLabel(const ControlSpec<FontKind>& c) {
+        return lstrcmpiW(c.className, L"STATIC") == 0;
+    }
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         Derived* self = nullptr;
         if (message == WM_NCCREATE) {

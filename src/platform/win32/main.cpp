@@ -62,11 +62,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     boxes.SetOwner(monitor.Handle());
 
     Main_form form(MainFormPorts{app, monitor, socket, http, boxes, profile, codec, settings, tray});
-    monitor.Attach(&form, &socket, &tray);
-    settings.Attach(&form, &monitor);
+    monitor.SetEvents(&form);
+    settings.SetEvents(&form);
 
     form.Form_Load();
-    if (app.Ended()) return 0;  // refused: nothing was shown, read or written
+    // Refused, or the session ended during start-up: nothing more is shown.
+    if (!form.Running()) return 0;
     monitor.ShowAfterLoad();
     return RunMessageLoop(monitor.Handle(), settings);
 }

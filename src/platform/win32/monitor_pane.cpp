@@ -1,11 +1,21 @@
 #include "platform/win32/monitor_pane.h"
 
+#include <commctrl.h>
+
 namespace {
 
 // Without word wrap the edit control only lays out the lines it is given, so an append costs
 // the same however long the pane has grown; wrapping makes Wine's control re-walk every line.
 constexpr DWORD kPaneStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                              ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL;
+
+// A multi-line edit under the dialog manager turns Esc into a close of its
+// parent, which would ask whether to stop the gateway. Esc does nothing here.
+LRESULT CALLBACK IgnoreEscape(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    if ((message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR) && wParam == VK_ESCAPE) return 0;
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(edit, IgnoreEscape, id);
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
 
 }  // namespace
 
@@ -15,6 +25,7 @@ bool MonitorPane::Create(HWND parent, int controlId, HINSTANCE instance) {
     if (!edit_) return false;
     // The panes are never trimmed; the default 30,000 characters would cut appends short.
     SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
+    SetWindowSubclass(edit_, IgnoreEscape, 1, 0);
     return true;
 }
 

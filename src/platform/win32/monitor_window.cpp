@@ -1,10 +1,8 @@
 #include "platform/win32/monitor_window.h"
 
-#include "gateway/main_form.h"
-#include "platform/win32/ansi_codec_win32.h"
+#include <winsock2.h>
+
 #include "platform/win32/control_ids.h"
-#include "platform/win32/tray_icon_win32.h"
-#include "platform/win32/udp_socket_win32.h"
 
 namespace {
 constexpr TopLevelSpec kWindow{VANTARY_MONITOR_CLASS, L"WSJT-X Vantary Gateway Monitor",
@@ -33,16 +31,9 @@ bool MonitorWindow::Create(HINSTANCE instance, HICON bigIcon, HICON smallIcon) {
     return CreateTopLevel(kWindow, instance);
 }
 
-void MonitorWindow::Attach(Main_form* form, UdpSocketWin32* socket, TrayIconWin32* tray) {
-    form_ = form;
-    socket_ = socket;
-    tray_ = tray;
-}
-
 LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (taskbarCreated_ && message == taskbarCreated_) {
-        // Explorer restarted: the icon is gone with the old taskbar.
-        if (tray_ && form_ && form_->Loaded()) tray_->Add();
+        if (events_) events_->OnTaskbarCreated();
         return 0;
     }
     switch (message) {
@@ -55,18 +46,33 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC:
         return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case VANTARY_WM_SOCKET:
-        OnSocket(wParam, lParam);
+        if (events_)
+            events_->OnSocketNotification(static_cast<std::uintptr_t>(wParam), WSAGETSELECTEVENT(lParam),
+                                          WSAGETSELECTERROR(lParam));
         return 0;
     case VANTARY_WM_TRAY:
-        if (form_) form_->TrayIcon_Notify(static_cast<unsigned>(LOWORD(lParam)));
+        if (events_) events_->OnTrayNotification(static_cast<unsigned>(LOWORD(lParam)));
+        return 0;
+    case WM_ACTIVATE:
+        // Give the focus back to the control that had it, as a dialog does.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            if (IsChild(hwnd_, GetFocus())) lastFocus_ = GetFocus();
+        } else {
+            SetFocus(lastFocus_ && IsChild(hwnd_, lastFocus_) ? lastFocus_ : GetDlgItem(hwnd_, IDC_SETTINGSCOMMAND));
+        }
+        return 0;
+    case WM_NEXTDLGCTL:
+        // Tab in a multi-line pane asks the parent to move on, as it would ask a dialog.
+        SetFocus(LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0));
         return 0;
     case WM_CLOSE:
-        if (form_) form_->Close(kFormControlMenu);
+        if (events_) events_->OnCloseRequest(CloseSource::MonitorFrame);
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
-        if (wParam && form_) form_->Close(kAppWindows);
+        if (wParam && events_) events_->OnEndSession();
         return 0;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
@@ -122,37 +128,36 @@ void MonitorWindow::OnDpiChanged(UINT newDpi, const RECT* suggested) {
 }
 
 LRESULT MonitorWindow::OnCtlColor(HDC dc, HWND control) {
+    // The panes and the three small labels at the bottom have the window
+    // colours; the headings stand on the window's face.
     const int id = GetDlgCtrlID(control);
     const bool windowColours = id == IDC_TEXT1 || id == IDC_TEXT2 || id == IDC_LABEL4 || id == IDC_LABEL6 ||
                                id == IDC_VERSIONLABEL;
-    if (!windowColours) return DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                              reinterpret_cast<LPARAM>(control));
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    const int text = windowColours ? COLOR_WINDOWTEXT : COLOR_BTNTEXT;
+    const int face = windowColours ? COLOR_WINDOW : COLOR_BTNFACE;
+    SetTextColor(dc, GetSysColor(text));
+    SetBkColor(dc, GetSysColor(face));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(face));
 }
 
 void MonitorWindow::OnCommand(int id) {
-    if (!form_) return;
+    if (!events_) return;
     switch (id) {
-    case IDC_SETTINGSCOMMAND: form_->settingsCommand_Click(); break;
-    case IDC_HIDECOMMAND: form_->HideCommand_Click(); break;
-    case IDM_SHOW_MONITOR: form_->menuShowVantaryGatewayMonitor_Click(); break;
-    case IDM_SHOW_SETTINGS: form_->menuShowSettings_Click(); break;
-    case IDM_HIDE_POPUP: form_->menuHideThisPopupMenu_Click(); break;
-    case IDM_EXIT: form_->menuExitVantaryGateway_Click(); break;
-    default: break;
+    case IDC_SETTINGSCOMMAND: events_->OnCommand(UiCommand::ShowSettings); break;
+    case IDC_HIDECOMMAND: events_->OnCommand(UiCommand::HideToTray); break;
+    case IDM_SHOW_MONITOR: events_->OnCommand(UiCommand::MenuShowMonitor); break;
+    case IDM_SHOW_SETTINGS: events_->OnCommand(UiCommand::MenuShowSettings); break;
+    case IDM_HIDE_POPUP: events_->OnCommand(UiCommand::MenuHideMonitor); break;
+    case IDM_EXIT: events_->OnCommand(UiCommand::MenuExit); break;
+    case IDOK: {
+        // Enter: the window has no default button, so a focused one is pressed.
+        const HWND focus = GetFocus();
+        const int focused = IsChild(hwnd_, focus) ? GetDlgCtrlID(focus) : 0;
+        if (focused == IDC_SETTINGSCOMMAND || focused == IDC_HIDECOMMAND) OnCommand(focused);
+        break;
     }
-}
-
-void MonitorWindow::OnSocket(WPARAM wParam, LPARAM lParam) {
-    if (!form_ || !socket_ || static_cast<SOCKET>(wParam) != socket_->Handle()) return;  // a closed socket's
-    const int error = WSAGETSELECTERROR(lParam);
-    if (error) {
-        form_->Winsock1_Error(error, SystemErrorText(static_cast<unsigned long>(error)));
-        return;
+    default: break;  // Esc (IDCANCEL) does nothing here
     }
-    if (WSAGETSELECTEVENT(lParam) & FD_READ) form_->Winsock1_DataArrival();
 }
 
 void MonitorWindow::ShowAfterLoad() {
@@ -163,18 +168,10 @@ void MonitorWindow::ShowAfterLoad() {
 
 void MonitorWindow::SetVersionCaption(const std::wstring& text) {
     SetDlgItemTextW(hwnd_, IDC_VERSIONLABEL, text.c_str());
+    Layout();
 }
 
-void MonitorWindow::AppendToPane(Pane pane, const std::wstring& text) {
-    // The edit control ends its text at a NUL; a visible stand-in keeps the rest of the record.
-    if (text.find(L'\0') == std::wstring::npos) {
-        PaneOf(pane).Append(text);
-        return;
-    }
-    std::wstring shown = text;
-    for (auto& c : shown) if (c == L'\0') c = L'\x2400';
-    PaneOf(pane).Append(shown);
-}
+void MonitorWindow::AppendToPane(Pane pane, const std::wstring& text) { PaneOf(pane).Append(text); }
 
 void MonitorWindow::MoveCaretToEnd(Pane pane) { PaneOf(pane).MoveCaretToEnd(); }
 

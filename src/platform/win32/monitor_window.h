@@ -2,19 +2,16 @@
 #include <windows.h>
 
 #include "platform/monitor_view.h"
+#include "platform/window_events.h"
 #include "platform/win32/base_window.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/monitor_pane.h"
-
-class Main_form;
-class UdpSocketWin32;
-class TrayIconWin32;
 
 // The monitor window: the two panes, the caption lines and the two buttons.
 class MonitorWindow : public MonitorView, public BaseWindow<MonitorWindow> {
 public:
     bool Create(HINSTANCE instance, HICON bigIcon, HICON smallIcon);
-    void Attach(Main_form* form, UdpSocketWin32* socket, TrayIconWin32* tray);
+    void SetEvents(WindowEvents* events) { events_ = events; }
     // Shows the window once start-up has placed it, focus on "Settings".
     void ShowAfterLoad();
 
@@ -40,7 +37,6 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
     void OnCommand(int id);
-    void OnSocket(WPARAM wParam, LPARAM lParam);
     void OnDpiChanged(UINT newDpi, const RECT* suggested);
     LRESULT OnCtlColor(HDC dc, HWND control);
     void MakeFonts();
@@ -49,9 +45,8 @@ private:
     POINT OuterTopLeft() const;
 
     HINSTANCE instance_ = nullptr;
-    Main_form* form_ = nullptr;
-    UdpSocketWin32* socket_ = nullptr;
-    TrayIconWin32* tray_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    WindowEvents* events_ = nullptr;
     UINT dpi_ = 96;
     UINT taskbarCreated_ = 0;
     MonitorPane text1_;

@@ -1,13 +1,13 @@
 #include "platform/win32/settings_window_win32.h"
 
-#include "gateway/main_form.h"
 #include "platform/win32/control_ids.h"
 
 namespace {
 constexpr TopLevelSpec kWindow{VANTARY_SETTINGS_CLASS, L"WSJT-X Vantary Gateway Settings",
-                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                               // Not WS_CLIPCHILDREN: the frames are transparent, and only the
+                               // window's own background paints their inside.
+                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                WS_EX_CONTROLPARENT, 5895, 6375};
-constexpr float kOffsetFromMonitor = 400;
 
 enum class FontKind { Frame, Plain, Box, Small };
 
@@ -75,34 +75,83 @@ bool SettingsWindowWin32::Register(HINSTANCE instance, HICON bigIcon, HICON smal
 
 bool SettingsWindowWin32::Load() {
     if (hwnd_) return true;
-    if (!CreateTopLevel(kWindow, instance_)) return false;
-    Form_Load();
-    return true;
-}
-
-void SettingsWindowWin32::Show() {
-    const bool wasLoaded = hwnd_ != nullptr;
-    if (!Load()) return;
-    if (!wasLoaded) {
-        ShowWindow(hwnd_, SW_SHOWNORMAL);
-        SetFocus(GetDlgItem(hwnd_, IDC_S_CANCELCOMMAND));
-        return;
-    }
-    // Already open: to the front, the operator's edits kept; a minimised window stays so.
-    if (!IsIconic(hwnd_)) {
-        ShowWindow(hwnd_, SW_SHOW);
-        SetForegroundWindow(hwnd_);
-    }
-}
-
-void SettingsWindowWin32::SetStateNormal() {
-    if (!hwnd_) return;
-    if (IsIconic(hwnd_) || IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
-    SetForegroundWindow(hwnd_);
+    return CreateTopLevel(kWindow, instance_);
 }
 
 void SettingsWindowWin32::Unload() {
     if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void SettingsWindowWin32::SetVersionCaption(const std::wstring& text) {
+    SetDlgItemTextW(hwnd_, IDC_S_VERSIONLABEL, text.c_str());
+    Layout();
+}
+
+void SettingsWindowWin32::MoveTo(float leftTwips, float topTwips) {
+    // Window positions are the system's, as the monitor window reports its own.
+    const UINT systemDpi = dpi::ForSystem();
+    SetWindowPos(hwnd_, nullptr, dpi::TwipsToPixels(leftTwips, systemDpi), dpi::TwipsToPixels(topTwips, systemDpi),
+                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SettingsWindowWin32::SetBoxes(const SettingsBoxes& boxes) {
+    SetDlgItemTextW(hwnd_, IDC_S_EMAILTEXT, boxes.email.c_str());
+    SetDlgItemTextW(hwnd_, IDC_S_PASSWORDTEXT, boxes.password.c_str());
+    SetDlgItemTextW(hwnd_, IDC_S_CALLSIGNTEXT, boxes.callsign.c_str());
+    SetDlgItemTextW(hwnd_, IDC_S_HOSTPORTNUMBERTEXT, boxes.HostPortNumber.c_str());
+}
+
+SettingsBoxes SettingsWindowWin32::Boxes() const {
+    return {BoxText(IDC_S_EMAILTEXT), BoxText(IDC_S_PASSWORDTEXT), BoxText(IDC_S_CALLSIGNTEXT),
+            BoxText(IDC_S_HOSTPORTNUMBERTEXT)};
+}
+
+std::wstring SettingsWindowWin32::BoxText(int id) const {
+    HWND box = GetDlgItem(hwnd_, id);
+    const int length = GetWindowTextLengthW(box);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(box, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+bool SettingsWindowWin32::ShowPasswordTicked() const {
+    return IsDlgButtonChecked(hwnd_, IDC_S_SHOWPASSWORDSCHECK) == BST_CHECKED;
+}
+
+void SettingsWindowWin32::SetPasswordMasked(bool masked) {
+    HWND box = GetDlgItem(hwnd_, IDC_S_PASSWORDTEXT);
+    SendMessageW(box, EM_SETPASSWORDCHAR, masked ? L'*' : 0, 0);
+    InvalidateRect(box, nullptr, TRUE);
+}
+
+void SettingsWindowWin32::ShowLoaded() {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetFocus(GetDlgItem(hwnd_, IDC_S_CANCELCOMMAND));
+}
+
+bool SettingsWindowWin32::IsMinimised() const { return hwnd_ && IsIconic(hwnd_); }
+
+void SettingsWindowWin32::BringToFront() {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
+void SettingsWindowWin32::SetStateNormal() {
+    if (IsIconic(hwnd_) || IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+    SetForegroundWindow(hwnd_);
+}
+
+void SettingsWindowWin32::EnableInput(bool enabled) {
+    if (!enabled && IsChild(hwnd_, GetFocus())) lastFocus_ = GetFocus();
+    EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+    if (enabled && lastFocus_ && IsChild(hwnd_, lastFocus_) && GetForegroundWindow() == hwnd_) SetFocus(lastFocus_);
+}
+
+void SettingsWindowWin32::SelectPortBox() {
+    HWND port = GetDlgItem(hwnd_, IDC_S_HOSTPORTNUMBERTEXT);
+    SetFocus(port);
+    SendMessageW(port, EM_SETSEL, 0, -1);
 }
 
 LRESULT SettingsWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -111,36 +160,24 @@ LRESULT SettingsWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM l
         OnCreate();
         return 0;
     case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_S_SAVECOMMAND: SaveCommand_Click(); break;
-        case IDC_S_CANCELCOMMAND: CancelCommand_Click(); break;
-        case IDC_S_SHOWPASSWORDSCHECK:
-            if (HIWORD(wParam) == BN_CLICKED) ShowPasswordsCheck_Click();
-            break;
-        case IDCANCEL: Form_KeyPress(27); break;  // Esc, as the dialog manager reports it
-        default: break;
-        }
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case WM_CTLCOLORSTATIC:
+        return OnCtlColorStatic(reinterpret_cast<HDC>(wParam));
     case WM_ACTIVATE:
         // Give the focus back to the control that had it, as a dialog does.
         if (LOWORD(wParam) == WA_INACTIVE) {
-            lastFocus_ = GetFocus();
+            if (IsChild(hwnd_, GetFocus())) lastFocus_ = GetFocus();
         } else if (lastFocus_ && IsChild(hwnd_, lastFocus_)) {
             SetFocus(lastFocus_);
         }
         return 0;
     case WM_CLOSE:
-        CancelCommand_Click();
+        if (events_) events_->OnCloseRequest(CloseSource::SettingsFrame);
         return 0;
-    case WM_DPICHANGED: {
-        dpi_ = HIWORD(wParam);
-        MakeFonts();
-        Layout();
-        const RECT* r = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
-    }
     case WM_DESTROY:
         hwnd_ = nullptr;
         lastFocus_ = nullptr;
@@ -154,8 +191,49 @@ void SettingsWindowWin32::OnCreate() {
     dpi_ = dpi::ForWindow(hwnd_);
     CreateControls(kControls, instance_);
     SendDlgItemMessageW(hwnd_, IDC_S_PASSWORDTEXT, EM_SETPASSWORDCHAR, L'*', 0);
+    // No box limits what the operator types.
+    for (int box : {IDC_S_EMAILTEXT, IDC_S_CALLSIGNTEXT, IDC_S_PASSWORDTEXT, IDC_S_HOSTPORTNUMBERTEXT})
+        SendDlgItemMessageW(hwnd_, box, EM_SETLIMITTEXT, 0, 0);
     MakeFonts();
     Layout();
+}
+
+void SettingsWindowWin32::OnCommand(int id, int notification) {
+    if (!events_) return;
+    switch (id) {
+    case IDC_S_SAVECOMMAND: events_->OnCommand(UiCommand::SettingsSave); break;
+    case IDC_S_CANCELCOMMAND: events_->OnCommand(UiCommand::SettingsCancel); break;
+    case IDC_S_SHOWPASSWORDSCHECK:
+        if (notification == BN_CLICKED) events_->OnCommand(UiCommand::SettingsShowPassword);
+        break;
+    case IDOK: {
+        // Enter: the dialog manager names no button, as the window has no
+        // default one; a focused button is pressed, a text box ignores it.
+        const HWND focus = GetFocus();
+        const int focused = IsChild(hwnd_, focus) ? GetDlgCtrlID(focus) : 0;
+        if (focused == IDC_S_SAVECOMMAND || focused == IDC_S_CANCELCOMMAND) OnCommand(focused, BN_CLICKED);
+        break;
+    }
+    case IDCANCEL: events_->OnSettingsKey(27); break;  // Esc, as the dialog manager reports it
+    default: break;
+    }
+}
+
+LRESULT SettingsWindowWin32::OnCtlColorStatic(HDC dc) {
+    // Labels, frames and the check box stand on the window's own face.
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void SettingsWindowWin32::OnDpiChanged(UINT newDpi, const RECT* suggested) {
+    dpi_ = newDpi ? newDpi : dpi::ForWindow(hwnd_);
+    MakeFonts();
+    Layout();
+    if (suggested) {
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void SettingsWindowWin32::MakeFonts() {
@@ -173,52 +251,4 @@ void SettingsWindowWin32::Layout() {
                                          : smallFont_.get();
     });
     InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-void SettingsWindowWin32::Form_Load() {
-    SetDlgItemTextW(hwnd_, IDC_S_VERSIONLABEL, form_->Version.c_str());
-    const UINT systemDpi = dpi::ForSystem();
-    const int left = dpi::TwipsToPixels(monitor_->Left() + kOffsetFromMonitor, systemDpi);
-    const int top = dpi::TwipsToPixels(monitor_->Top() + kOffsetFromMonitor, systemDpi);
-    SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetDlgItemTextW(hwnd_, IDC_S_EMAILTEXT, form_->email.c_str());
-    SetDlgItemTextW(hwnd_, IDC_S_PASSWORDTEXT, form_->password.c_str());
-    SetDlgItemTextW(hwnd_, IDC_S_CALLSIGNTEXT, form_->callsign.c_str());
-    SetDlgItemTextW(hwnd_, IDC_S_HOSTPORTNUMBERTEXT, form_->HostPortNumber.c_str());
-}
-
-std::wstring SettingsWindowWin32::BoxText(int id) const {
-    HWND box = GetDlgItem(hwnd_, id);
-    const int length = GetWindowTextLengthW(box);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int got = GetWindowTextW(box, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-    return text;
-}
-
-void SettingsWindowWin32::SaveCommand_Click() {
-    const SettingsBoxes boxes{BoxText(IDC_S_EMAILTEXT), BoxText(IDC_S_PASSWORDTEXT), BoxText(IDC_S_CALLSIGNTEXT),
-                              BoxText(IDC_S_HOSTPORTNUMBERTEXT)};
-    if (form_->SaveFromSettingsWindow(boxes) == SaveOutcome::Saved) {
-        Unload();
-        return;
-    }
-    // The typed values stay so the port can be corrected.
-    if (!hwnd_) return;
-    HWND port = GetDlgItem(hwnd_, IDC_S_HOSTPORTNUMBERTEXT);
-    SetFocus(port);
-    SendMessageW(port, EM_SETSEL, 0, -1);
-}
-
-void SettingsWindowWin32::CancelCommand_Click() { Unload(); }
-
-void SettingsWindowWin32::Form_KeyPress(int keyAscii) {
-    if (keyAscii == 27) Unload();
-}
-
-void SettingsWindowWin32::ShowPasswordsCheck_Click() {
-    HWND box = GetDlgItem(hwnd_, IDC_S_PASSWORDTEXT);
-    const bool ticked = IsDlgButtonChecked(hwnd_, IDC_S_SHOWPASSWORDSCHECK) == BST_CHECKED;
-    SendMessageW(box, EM_SETPASSWORDCHAR, ticked ? 0 : L'*', 0);
-    InvalidateRect(box, nullptr, TRUE);
 }

@@ -1,42 +1,50 @@
 #pragma once
 #include <windows.h>
 
-#include "platform/monitor_view.h"
+#include "platform/settings_view.h"
+#include "platform/window_events.h"
 #include "platform/win32/base_window.h"
 #include "platform/win32/handles.h"
 
-class Main_form;
-
-// Settings_form: modeless, without an owner, loaded afresh at each opening.
-class SettingsWindowWin32 : public SettingsWindow, public BaseWindow<SettingsWindowWin32> {
+// The settings window: its layout, its painting and its messages. What the
+// clicks and keys mean is decided by the logic it reports to.
+class SettingsWindowWin32 : public SettingsView, public BaseWindow<SettingsWindowWin32> {
 public:
     ~SettingsWindowWin32() override;
 
     bool Register(HINSTANCE instance, HICON bigIcon, HICON smallIcon);
-    void Attach(Main_form* form, MonitorView* monitor) { form_ = form; monitor_ = monitor; }
+    void SetEvents(WindowEvents* events) { events_ = events; }
 
-    void Show() override;
-    void SetStateNormal() override;
+    bool Load() override;
+    bool Loaded() const override { return hwnd_ != nullptr; }
     void Unload() override;
+    void SetVersionCaption(const std::wstring& text) override;
+    void MoveTo(float leftTwips, float topTwips) override;
+    void SetBoxes(const SettingsBoxes& boxes) override;
+    SettingsBoxes Boxes() const override;
+    bool ShowPasswordTicked() const override;
+    void SetPasswordMasked(bool masked) override;
+    void ShowLoaded() override;
+    bool IsMinimised() const override;
+    void BringToFront() override;
+    void SetStateNormal() override;
+    void EnableInput(bool enabled) override;
+    void SelectPortBox() override;
 
 private:
     friend class BaseWindow<SettingsWindowWin32>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    bool Load();
     void OnCreate();
-    void Form_Load();
-    void SaveCommand_Click();
-    void CancelCommand_Click();
-    void Form_KeyPress(int keyAscii);
-    void ShowPasswordsCheck_Click();
+    void OnCommand(int id, int notification);
+    void OnDpiChanged(UINT newDpi, const RECT* suggested);
+    LRESULT OnCtlColorStatic(HDC dc);
     void MakeFonts();
     void Layout();
     std::wstring BoxText(int id) const;
 
     HWND lastFocus_ = nullptr;
     HINSTANCE instance_ = nullptr;
-    Main_form* form_ = nullptr;
-    MonitorView* monitor_ = nullptr;
+    WindowEvents* events_ = nullptr;
     UINT dpi_ = 96;
     handles::Font frameFont_;
     handles::Font plainFont_;

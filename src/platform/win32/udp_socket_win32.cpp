@@ -1,13 +1,11 @@
 #include "platform/win32/udp_socket_win32.h"
 
-#include "gateway/port_text.h"
 #include "platform/win32/ansi_codec_win32.h"
 
 namespace {
 BindResult Failure(int error) {
     BindResult result;
     result.ok = false;
-    result.error = error;
     result.description = SystemErrorText(static_cast<unsigned long>(error));
     return result;
 }
@@ -20,11 +18,9 @@ void UdpSocketWin32::Close() {
     socket_.Reset();
 }
 
-BindResult UdpSocketWin32::Bind(const std::wstring& localPort) {
+BindResult UdpSocketWin32::Bind(std::uint16_t localPort) {
     Close();
-    const auto port = ParsePortText(localPort);
-    if (!port) return Failure(WSAEINVAL);
-    handles::Socket s(socket(AF_INET, udp_ ? SOCK_DGRAM : SOCK_STREAM, udp_ ? IPPROTO_UDP : IPPROTO_TCP));
+    handles::Socket s(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     if (!s) return Failure(WSAGetLastError());
     // A burst waits here while an upload holds the thread.
     int size = kReceiveBufferBytes;
@@ -32,7 +28,7 @@ BindResult UdpSocketWin32::Bind(const std::wstring& localPort) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_ANY);
-    address.sin_port = htons(*port);
+    address.sin_port = htons(localPort);
     if (bind(s.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR)
         return Failure(WSAGetLastError());
     if (WSAAsyncSelect(s.Get(), window_, message_, FD_READ) == SOCKET_ERROR) return Failure(WSAGetLastError());
@@ -55,3 +51,9 @@ std::optional<std::string> UdpSocketWin32::ReadPending() {
 void UdpSocketWin32::RequestReadCheck() {
     if (socket_ && window_) PostMessageW(window_, message_, static_cast<WPARAM>(socket_.Get()), FD_READ);
 }
+
+bool UdpSocketWin32::IsCurrent(std::uintptr_t socket) const {
+    return socket_ && static_cast<SOCKET>(socket) == socket_.Get();
+}
+
+std::wstring UdpSocketWin32::ErrorText(int error) const { return SystemErrorText(static_cast<unsigned long>(error)); }

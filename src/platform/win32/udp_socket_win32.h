@@ -19,20 +19,20 @@ private:
 class UdpSocketWin32 : public UdpSocket {
 public:
     static constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
-    static constexpr int kLargestDatagram = 65507;
 
     void SetNotifyWindow(HWND window, UINT message) { window_ = window; message_ = message; }
     void Close() override;
-    void SetProtocolUdp() override { udp_ = true; }
-    BindResult Bind(const std::wstring& localPort) override;
+    // Every socket this listener opens is a datagram socket.
+    void SetProtocolUdp() override {}
+    BindResult Bind(std::uint16_t localPort) override;
     std::optional<std::string> ReadPending() override;
     void RequestReadCheck() override;
-    SOCKET Handle() const { return socket_.Get(); }
+    bool IsCurrent(std::uintptr_t socket) const override;
+    std::wstring ErrorText(int error) const override;
 
 private:
     handles::Socket socket_;
     HWND window_ = nullptr;
     UINT message_ = 0;
-    bool udp_ = false;
     std::string buffer_ = std::string(65536, '\0');
 };
