@@ -319,14 +319,28 @@ wineserver_in() { WINEPREFIX=$1 "$WINESERVER" "${@:2}"; }
 # Creates a prefix once; a stamp marks one that finished booting.
 ensure_prefix() {
     local prefix=$1 start log=$VANTARY_LOGS/wineboot.log
-    [ -f "$prefix/.vantary-booted" ] && return 0
+    if [ -f "$prefix/.vantary-booted" ]; then
+        install_window_fonts "$prefix"
+        return 0
+    fi
     start=$(now)
     rm -rf "$prefix"
     mkdir -p "$prefix"
     logged "$log" wine_in "$prefix" wineboot -i
     logged "$log" wineserver_in "$prefix" -w
     touch "$prefix/.vantary-booted"
+    install_window_fonts "$prefix"
     say "Wine: created prefix ${prefix#"$VANTARY_ROOT"/} ($(since "$start"))"
+}
+
+# Wine draws the caption buttons with Marlett's glyphs, and finds no Marlett
+# of its own here: without it they show as the letters "0 1 r".
+install_window_fonts() {
+    local fonts=$1/drive_c/windows/Fonts source=/usr/share/wine/fonts/marlett.ttf
+    [ -s "$fonts/marlett.ttf" ] && return 0
+    [ -s "$source" ] || die "$source is missing (package fonts-wine)"
+    mkdir -p "$fonts"
+    cp "$source" "$fonts/marlett.ttf"
 }
 
 # Trusts the test CA inside the prefix only (its registry), never on the host.

@@ -22,6 +22,7 @@ add_library(vantary_e2e_harness STATIC
     ${VANTARY_E2E_DIR}/harness/gateway_process.cpp
     ${VANTARY_E2E_DIR}/harness/linux_view.cpp
     ${VANTARY_E2E_DIR}/harness/tcp_io.cpp
+    ${VANTARY_E2E_DIR}/harness/pixels.cpp
 )
 target_compile_definitions(vantary_e2e_harness PUBLIC ${VANTARY_WIN32_DEFINES}
     PRIVATE VANTARY_E2E_GATEWAY_EXE="$<TARGET_FILE:vantary-gateway>")
@@ -46,6 +47,9 @@ add_executable(vantary-e2e
     ${VANTARY_E2E_DIR}/hostile_service_test.cpp
     ${VANTARY_E2E_DIR}/settings_oddities_test.cpp
     ${VANTARY_E2E_DIR}/certificate_test.cpp
+    ${VANTARY_E2E_DIR}/look_test.cpp
+    ${VANTARY_E2E_DIR}/keys_test.cpp
+    ${VANTARY_E2E_DIR}/waiting_test.cpp
 )
 target_compile_options(vantary-e2e PRIVATE ${VANTARY_E2E_WARNINGS})
 target_link_libraries(vantary-e2e PRIVATE vantary_e2e_harness GTest::gtest)
@@ -67,7 +71,7 @@ target_link_options(vantary-standin PRIVATE ${VANTARY_E2E_LINK})
 enable_testing()
 set(VANTARY_E2E_SUITES
     Startup:240 SettingsFile:240 Upload:240 LoginRejected:180 ServerError:300 Unreachable:240
-    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:540 Tray:360 Hostile:1500 HostileService:400 OddSettingsFile:300)
+    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:540 Tray:360 Hostile:1500 HostileService:400 OddSettingsFile:300 Look:120 Keys:180 Waiting:180)
 foreach(entry IN LISTS VANTARY_E2E_SUITES)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 suite)
@@ -76,6 +80,12 @@ foreach(entry IN LISTS VANTARY_E2E_SUITES)
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:vantary-e2e> --gtest_filter=${suite}.*)
     set_tests_properties(e2e.${suite} PROPERTIES TIMEOUT ${seconds} LABELS e2e)
 endforeach()
+
+# The windows' pictures again at 144 dpi.
+add_test(NAME e2e.Look144
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-dpi 144
+            ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:vantary-e2e> --gtest_filter=Look.*)
+set_tests_properties(e2e.Look144 PROPERTIES TIMEOUT 120 LABELS e2e)
 
 # Each with its bad certificate in front of the stand-in for the whole run.
 foreach(entry IN ITEMS expired:Expired otherhost:ForAnotherHost)

@@ -272,6 +272,24 @@ TEST_F(SettingsWindow, SaveRefusesPortTextsThatAreNoPortAndKeepsTheOldOne) {
     EXPECT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs)) << "reception stopped";
 }
 
+TEST_F(SettingsWindow, ACharacterTheCodePageLacksBecomesItsDefaultNotALookAlike) {
+    BOOL lacks = FALSE;
+    char bytes[8];
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"\x0142", 1, bytes, sizeof bytes, nullptr, &lacks);
+    if (!lacks) GTEST_SKIP() << "this code page has the letter l with stroke";
+    StartGatewayWithPort(42115, "op@example.org", "pw", "DL1ABC");
+    ASSERT_FALSE(HasFatalFailure());
+    HWND s = OpenFromButton();
+    ASSERT_NE(s, nullptr);
+    ASSERT_TRUE(SetWindowTextRemote(GetDlgItem(s, IDC_S_EMAILTEXT), L"pawe\x0142@example.org"));
+    ClickAndWaitClosed(s, IDC_S_SAVECOMMAND);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_NE(folder_->ReadSettings().find("email=pawe?@example.org"), std::string::npos) << folder_->ReadSettings();
+    Send(Contact("SP5AA"));
+    ASSERT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs));
+    EXPECT_EQ(FieldOf(service_.Requests()[0], "email"), "pawe?@example.org");
+}
+
 TEST_F(SettingsWindow, ShutDownWithWindowOpenDoesNotApplyIt) {
     StartGatewayWithPort(42113, "op@example.org", "pw", "DL1ABC");
     ASSERT_FALSE(HasFatalFailure());

@@ -59,6 +59,25 @@ TEST_F(SecondInstance, IsRefusedWhileTheFirstShowsAQuestion) {
     EXPECT_TRUE(IsUdpPortHeld(42062));
 }
 
+TEST_F(SecondInstance, ALogOffWhileItIsRefusedWritesNothing) {
+    StartGatewayWithPort(42063, "op@example.org", "secret", "DL1ABC");
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string fileBefore = folder_->ReadSettings();
+    GatewayProcess second;
+    std::wstring error;
+    ASSERT_TRUE(second.Start(*folder_, &error)) << Narrow(error);
+    ASSERT_TRUE(second.WaitForBox(kStartTimeoutMs)) << "the second instance showed no message";
+    HWND hidden = FindProcessWindow(second.pid(), VANTARY_MONITOR_CLASS, nullptr, false);
+    ASSERT_NE(hidden, nullptr);
+    bool ok = false;
+    SendRemote(hidden, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &ok);
+    SendRemote(hidden, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, &ok);
+    EXPECT_TRUE(second.WaitForExit(kStartTimeoutMs)) << "the refused instance did not end with the session";
+    EXPECT_EQ(folder_->ReadSettings(), fileBefore) << "the refused instance wrote the settings file";
+    EXPECT_TRUE(IsUdpPortHeld(42063));
+    EXPECT_TRUE(gateway_.IsRunning());
+}
+
 TEST_F(ShutDown, CloseAnsweredNoKeepsEverything) {
     StartGatewayWithPort(42071);
     ASSERT_FALSE(HasFatalFailure());

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "deadline.h"
+#include "pixels.h"
 
 namespace e2e {
 namespace {
@@ -45,31 +46,6 @@ std::wstring ClassOf(HWND h) {
     return cls;
 }
 
-// Pixels of a screen rectangle, as 32-bit BGRX.
-std::vector<DWORD> CaptureScreen(const RECT& r) {
-    int w = r.right - r.left, h = r.bottom - r.top;
-    std::vector<DWORD> px(static_cast<size_t>(w) * h);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    memcpy(px.data(), bits, px.size() * 4);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return px;
-}
-
 // The system icon drawn the way a message box draws it, on that background.
 std::vector<DWORD> RenderIcon(LPCWSTR id, int w, int h, DWORD background) {
     std::vector<DWORD> px(static_cast<size_t>(w) * h);
@@ -107,7 +83,7 @@ BoxIcon ClassifyIcon(HWND iconControl) {
     RECT r;
     GetWindowRect(iconControl, &r);
     if (r.right - r.left < 8 || r.bottom - r.top < 8) return BoxIcon::Unknown;
-    std::vector<DWORD> seen = CaptureScreen(r);
+    const std::vector<DWORD> seen = CaptureScreen(r).pixels;
     const DWORD background = seen[0] & 0xFFFFFF;
     struct Candidate { LPCWSTR id; BoxIcon kind; } candidates[] = {
         {IDI_HAND, BoxIcon::Critical}, {IDI_EXCLAMATION, BoxIcon::Warning}, {IDI_ASTERISK, BoxIcon::Information}};
