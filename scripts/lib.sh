@@ -171,10 +171,15 @@ build_test_tree() {
     check_static_pe "$VANTARY_BUILD/$arch-test/vantary-gateway.exe" "$arch"
 }
 
-# The exe must be the expected PE flavour and need no MinGW runtime DLL,
-# so that it runs from a bare folder on any Windows.
+# DLLs the exe may import: ones Windows always takes from its own folder
+# (known DLLs, and comctl32 through the manifest). Any other import would be
+# looked for beside the exe first, where a planted copy would run.
+VANTARY_ALLOWED_IMPORTS=(KERNEL32.dll USER32.dll GDI32.dll SHELL32.dll WS2_32.dll msvcrt.dll COMCTL32.dll)
+
+# The exe must be the expected PE flavour, need no MinGW runtime DLL, so that
+# it runs from a bare folder on any Windows, and import nothing else.
 check_static_pe() {
-    local exe=$1 arch=$2 kind dlls objdump
+    local exe=$1 arch=$2 kind dlls objdump dll
     [ -f "$exe" ] || die "$exe was not built"
     kind=$(file -b "$exe")
     case $arch in
@@ -187,6 +192,10 @@ check_static_pe() {
     if grep -qiE 'libstdc|libgcc|libwinpthread' <<<"$dlls"; then
         die "$exe imports MinGW runtime DLLs: $dlls"
     fi
+    for dll in $dlls; do
+        printf '%s\n' "${VANTARY_ALLOWED_IMPORTS[@]}" | grep -qixF "$dll" ||
+            die "$exe imports $dll, which Windows may load from the program's folder; allowed: ${VANTARY_ALLOWED_IMPORTS[*]}"
+    done
     say "checked ${exe#"$VANTARY_ROOT"/}: ${kind%%,*}; imports $dlls"
 }
 

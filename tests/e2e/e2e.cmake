@@ -46,12 +46,20 @@ add_executable(vantary-e2e
     ${VANTARY_E2E_DIR}/hostile_service_test.cpp
     ${VANTARY_E2E_DIR}/settings_oddities_test.cpp
     ${VANTARY_E2E_DIR}/certificate_test.cpp
+    ${VANTARY_E2E_DIR}/hardening_test.cpp
 )
 target_compile_options(vantary-e2e PRIVATE ${VANTARY_E2E_WARNINGS})
+target_compile_definitions(vantary-e2e PRIVATE VANTARY_E2E_PLANTED_DLL="$<TARGET_FILE:vantary-planted-dll>")
 target_link_libraries(vantary-e2e PRIVATE vantary_e2e_harness GTest::gtest)
 target_link_options(vantary-e2e PRIVATE ${VANTARY_E2E_LINK})
-# The tests copy the gateway, so it must be built first.
-add_dependencies(vantary-e2e vantary-gateway)
+# The tests copy the gateway and the planted DLL, so both must be built first.
+add_dependencies(vantary-e2e vantary-gateway vantary-planted-dll)
+
+add_library(vantary-planted-dll SHARED ${VANTARY_E2E_DIR}/planted_dll.cpp)
+target_compile_definitions(vantary-planted-dll PRIVATE ${VANTARY_WIN32_DEFINES})
+target_compile_options(vantary-planted-dll PRIVATE ${VANTARY_E2E_WARNINGS})
+target_link_options(vantary-planted-dll PRIVATE ${VANTARY_E2E_LINK})
+set_target_properties(vantary-planted-dll PROPERTIES PREFIX "" OUTPUT_NAME vantary-planted)
 
 add_executable(vantary-trust-ca ${VANTARY_E2E_DIR}/trust_ca_main.cpp)
 target_compile_options(vantary-trust-ca PRIVATE ${VANTARY_E2E_WARNINGS})
@@ -67,7 +75,8 @@ target_link_options(vantary-standin PRIVATE ${VANTARY_E2E_LINK})
 enable_testing()
 set(VANTARY_E2E_SUITES
     Startup:240 SettingsFile:240 Upload:240 LoginRejected:180 ServerError:300 Unreachable:240
-    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:540 Tray:360 Hostile:1500 HostileService:400 OddSettingsFile:300)
+    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:540 Tray:360 Hostile:1500 HostileService:400 OddSettingsFile:300
+    Hardening:240)
 foreach(entry IN LISTS VANTARY_E2E_SUITES)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 suite)
