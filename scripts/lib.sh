@@ -10,6 +10,9 @@ VANTARY_TLS_DIR=$VANTARY_BUILD/tls
 VANTARY_TEST_URL=https://localhost:47443/realtime.php
 VANTARY_TLS_PORT=47443
 VANTARY_PLAIN_PORT=47080
+# A second https host for the redirect tests; its listener is the test's own.
+VANTARY_OTHER_TLS_PORT=47444
+VANTARY_OTHER_PLAIN_PORT=47081
 export VANTARY_ROOT VANTARY_TLS_DIR
 
 mkdir -p "$VANTARY_LOGS"
@@ -284,11 +287,13 @@ pid_alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 
 # start_stunnel [certificate]: server (the default), expired or otherhost.
 start_stunnel() {
-    local d=$VANTARY_TLS_DIR cert=${1:-server}
+    local d=$VANTARY_TLS_DIR cert=${1:-server} port
     stop_stunnel
-    if port_open "$VANTARY_TLS_PORT"; then
-        die "port $VANTARY_TLS_PORT is taken by another program; stop it first"
-    fi
+    for port in "$VANTARY_TLS_PORT" "$VANTARY_OTHER_TLS_PORT"; do
+        if port_open "$port"; then
+            die "port $port is taken by another program; stop it first"
+        fi
+    done
     cat >"$d/stunnel.conf" <<EOF
 foreground = no
 pid = $d/stunnel.pid
@@ -300,11 +305,20 @@ accept = 127.0.0.1:$VANTARY_TLS_PORT
 connect = 127.0.0.1:$VANTARY_PLAIN_PORT
 cert = $d/$cert.pem
 key = $d/server.key
+
+[vantary-other-host]
+accept = 127.0.0.1:$VANTARY_OTHER_TLS_PORT
+connect = 127.0.0.1:$VANTARY_OTHER_PLAIN_PORT
+cert = $d/server.pem
+key = $d/server.key
 EOF
     : >"$d/stunnel.log"
     stunnel4 "$d/stunnel.conf" || die "stunnel did not start; see ${d#"$VANTARY_ROOT"/}/stunnel.log"
-    wait_for 10 port_open "$VANTARY_TLS_PORT" || die "stunnel does not listen on $VANTARY_TLS_PORT"
-    say "stunnel: https://localhost:$VANTARY_TLS_PORT -> 127.0.0.1:$VANTARY_PLAIN_PORT, $cert.pem (pid $(cat "$d/stunnel.pid"))"
+    for port in "$VANTARY_TLS_PORT" "$VANTARY_OTHER_TLS_PORT"; do
+        wait_for 10 port_open "$port" || die "stunnel does not listen on $port"
+    done
+    say "stunnel: https://localhost:$VANTARY_TLS_PORT -> 127.0.0.1:$VANTARY_PLAIN_PORT, $cert.pem;" \
+        "https://localhost:$VANTARY_OTHER_TLS_PORT -> 127.0.0.1:$VANTARY_OTHER_PLAIN_PORT (pid $(cat "$d/stunnel.pid"))"
 }
 
 # Stops only the stunnel this project started, by the pid it wrote.

@@ -1,7 +1,8 @@
 #include "gateway_test.h"
+#include "platform/win32/winhttp_poster.h"
 
-#ifndef VANTARY_E2E_PLANTED_DLL
-#error "the build passes the planted DLL's path in VANTARY_E2E_PLANTED_DLL"
+#if !defined(VANTARY_E2E_PLANTED_DLL) || !defined(VANTARY_UPLOAD_URL)
+#error "the build passes the planted DLL's path and the gateway's endpoint"
 #endif
 
 namespace e2e {
@@ -34,7 +35,34 @@ private:
     bool ok_ = false;
 };
 
-using Hardening = GatewayTest;
+// The system's WinHTTP, refusing one option the way an older system might.
+decltype(&::WinHttpSetOption) systemSetOption = nullptr;
+DWORD refusedOption = 0;
+
+BOOL WINAPI RefusingSetOption(HINTERNET handle, DWORD option, LPVOID buffer, DWORD length) {
+    if (option == refusedOption) {
+        SetLastError(ERROR_WINHTTP_INVALID_OPTION);
+        return FALSE;
+    }
+    return systemSetOption(handle, option, buffer, length);
+}
+
+class Hardening : public GatewayTest {
+protected:
+    void SetUp() override {
+        GatewayTest::SetUp();
+        if (HasFatalFailure()) return;
+        std::string error;
+        ASSERT_TRUE(otherHost_.Start(&error)) << error;
+    }
+    void TearDown() override {
+        GatewayTest::TearDown();
+        otherHost_.Stop();
+    }
+
+    // Where a followed redirect would take the form.
+    StandInService otherHost_{kOtherHostPort};
+};
 
 TEST_F(Hardening, AWinHttpDllBesideTheExeIsNeverLoaded) {
     const std::wstring planted = ToWindowsPath(VANTARY_E2E_PLANTED_DLL);
@@ -55,6 +83,43 @@ TEST_F(Hardening, AWinHttpDllBesideTheExeIsNeverLoaded) {
     Send(Contact("OH2AA"));
     ASSERT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs)) << "nothing posted";
     ExpectPanes(FromAnsi(Contact("OH2AA")) + L"\r\n", L"[200] OK: stand-in default\r\n");
+}
+
+TEST_F(Hardening, RedirectsAreShownAndNeverFollowed) {
+    // The stand-in writes the content type as a header line; a second line rides along.
+    const std::string elsewhere = "text/plain\r\nLocation: " + kOtherHostUrl;
+    service_.Enqueue(ScriptedReply::Status(307, "moved", elsewhere));
+    service_.Enqueue(ScriptedReply::Status(308, "moved for good", elsewhere));
+    service_.Enqueue(ScriptedReply::Status(302, "found", "text/plain\r\nLocation: http://localhost:47080/realtime.php"));
+    StartGatewayWithPort(42152);
+    ASSERT_FALSE(HasFatalFailure());
+    std::wstring records;
+    for (int n = 1; n <= 3; ++n) {
+        Send(Contact("OH2AA", n));
+        ASSERT_TRUE(service_.WaitForRequests(n, kReplyTimeoutMs)) << "record " << n << " not posted";
+        records += FromAnsi(Contact("OH2AA", n)) + L"\r\n";
+    }
+    ExpectPanes(records, L"[307] moved\r\n[308] moved for good\r\n[302] found\r\n");
+    EXPECT_TRUE(NoMoreRequests(3)) << "the form was sent again after a redirect";
+    EXPECT_EQ(otherHost_.RequestCount(), 0u) << "the form followed a redirect to another host";
+    for (const auto& request : service_.Requests()) EXPECT_EQ(request.path, "/realtime.php");
+    EXPECT_FALSE(gateway_.HasBox());
+}
+
+TEST_F(Hardening, ARedirectPolicyTheSystemRefusesFailsTheAttempt) {
+    service_.SetDefaultReply(ScriptedReply::Status(307, "moved", "text/plain\r\nLocation: " + kOtherHostUrl));
+    const WinHttpLibrary library;
+    ASSERT_EQ(library.Api().loadError, 0u);
+    WinHttpApi api = library.Api();
+    systemSetOption = api.SetOption;
+    api.SetOption = RefusingSetOption;
+    refusedOption = WINHTTP_OPTION_REDIRECT_POLICY;
+
+    const HttpReply reply = WinHttpPoster(VANTARY_UPLOAD_URL, api).PostForm("email=op&password=secret");
+    EXPECT_FALSE(reply.completed) << "status " << reply.status;
+    EXPECT_EQ(reply.errorNumber, HRESULT_FROM_WIN32(ERROR_WINHTTP_INVALID_OPTION));
+    EXPECT_EQ(service_.RequestCount(), 0u) << "the form went out under the default redirect policy";
+    EXPECT_EQ(otherHost_.RequestCount(), 0u) << "the form followed a redirect to another host";
 }
 
 }  // namespace

@@ -79,8 +79,10 @@ HttpReply WinHttpPoster::PostForm(const std::string& body) {
     api_.SetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof responseTimeout);
 
     // The form carries the password: it goes to the endpoint and nowhere else.
+    // Without it the default policy re-posts the form to any https host on a 307.
     DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
-    api_.SetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
+    if (!api_.SetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy))
+        return Failed(GetLastError());
 
     if (!api_.SendRequest(request.get(), kContentType, static_cast<DWORD>(-1), const_cast<char*>(body.data()),
                           static_cast<DWORD>(body.size()), static_cast<DWORD>(body.size()), 0))
