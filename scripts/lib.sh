@@ -285,9 +285,15 @@ wait_for() {
 
 pid_alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 
-# start_stunnel [certificate]: server (the default), expired or otherhost.
+# start_stunnel [profile]: the certificate server (the default), expired or
+# otherhost; or tls11, the usual certificate with nothing newer than TLS 1.1.
 start_stunnel() {
-    local d=$VANTARY_TLS_DIR cert=${1:-server} port
+    local d=$VANTARY_TLS_DIR cert=${1:-server} old_tls="" port
+    if [ "$cert" = tls11 ]; then
+        cert=server
+        # OpenSSL 3 allows these versions only at security level 0.
+        old_tls=$'sslVersionMax = TLSv1.1\nciphers = DEFAULT@SECLEVEL=0'
+    fi
     stop_stunnel
     for port in "$VANTARY_TLS_PORT" "$VANTARY_OTHER_TLS_PORT"; do
         if port_open "$port"; then
@@ -305,6 +311,7 @@ accept = 127.0.0.1:$VANTARY_TLS_PORT
 connect = 127.0.0.1:$VANTARY_PLAIN_PORT
 cert = $d/$cert.pem
 key = $d/server.key
+$old_tls
 
 [vantary-other-host]
 accept = 127.0.0.1:$VANTARY_OTHER_TLS_PORT
@@ -317,7 +324,7 @@ EOF
     for port in "$VANTARY_TLS_PORT" "$VANTARY_OTHER_TLS_PORT"; do
         wait_for 10 port_open "$port" || die "stunnel does not listen on $port"
     done
-    say "stunnel: https://localhost:$VANTARY_TLS_PORT -> 127.0.0.1:$VANTARY_PLAIN_PORT, $cert.pem;" \
+    say "stunnel: https://localhost:$VANTARY_TLS_PORT -> 127.0.0.1:$VANTARY_PLAIN_PORT, ${1:-server};" \
         "https://localhost:$VANTARY_OTHER_TLS_PORT -> 127.0.0.1:$VANTARY_OTHER_PLAIN_PORT (pid $(cat "$d/stunnel.pid"))"
 }
 

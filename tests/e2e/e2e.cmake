@@ -91,8 +91,8 @@ foreach(entry IN LISTS VANTARY_E2E_SUITES)
     set_tests_properties(e2e.${suite} PROPERTIES TIMEOUT ${seconds} LABELS e2e)
 endforeach()
 
-# Each with its bad certificate in front of the stand-in for the whole run.
-foreach(entry IN ITEMS expired:Expired otherhost:ForAnotherHost)
+# Each with its bad certificate, or its old TLS, in front of the stand-in for the whole run.
+foreach(entry IN ITEMS expired:Expired otherhost:ForAnotherHost tls11:OnlyTls10And11)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 cert)
     list(GET parts 1 test)

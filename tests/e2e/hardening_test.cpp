@@ -35,15 +35,20 @@ private:
     bool ok_ = false;
 };
 
-// The system's WinHTTP, refusing one option the way an older system might.
+// The system's WinHTTP, refusing one option the way an older system might:
+// any value, or only values holding one of the given flags.
 decltype(&::WinHttpSetOption) systemSetOption = nullptr;
 DWORD refusedOption = 0;
+DWORD refusedFlags = 0;
+DWORD protocolsSet = 0;  // the TLS versions the system took last
 
 BOOL WINAPI RefusingSetOption(HINTERNET handle, DWORD option, LPVOID buffer, DWORD length) {
-    if (option == refusedOption) {
+    const DWORD value = length == sizeof(DWORD) ? *static_cast<const DWORD*>(buffer) : 0;
+    if (option == refusedOption && (refusedFlags == 0 || (value & refusedFlags) != 0)) {
         SetLastError(ERROR_WINHTTP_INVALID_OPTION);
         return FALSE;
     }
+    if (option == WINHTTP_OPTION_SECURE_PROTOCOLS) protocolsSet = value;
     return systemSetOption(handle, option, buffer, length);
 }
 
@@ -106,19 +111,44 @@ TEST_F(Hardening, RedirectsAreShownAndNeverFollowed) {
     EXPECT_FALSE(gateway_.HasBox());
 }
 
-TEST_F(Hardening, ARedirectPolicyTheSystemRefusesFailsTheAttempt) {
+TEST_F(Hardening, AProtectionTheSystemRefusesFailsTheAttemptBeforeTheFormGoesOut) {
     service_.SetDefaultReply(ScriptedReply::Status(307, "moved", "text/plain\r\nLocation: " + kOtherHostUrl));
     const WinHttpLibrary library;
     ASSERT_EQ(library.Api().loadError, 0u);
     WinHttpApi api = library.Api();
     systemSetOption = api.SetOption;
     api.SetOption = RefusingSetOption;
-    refusedOption = WINHTTP_OPTION_REDIRECT_POLICY;
-
-    const HttpReply reply = WinHttpPoster(VANTARY_UPLOAD_URL, api).PostForm("email=op&password=secret");
-    EXPECT_FALSE(reply.completed) << "status " << reply.status;
-    EXPECT_EQ(reply.errorNumber, HRESULT_FROM_WIN32(ERROR_WINHTTP_INVALID_OPTION));
-    EXPECT_EQ(service_.RequestCount(), 0u) << "the form went out under the default redirect policy";
+    const struct {
+        DWORD option;
+        DWORD flags;
+        bool posts;
+        DWORD protocols;
+    } cases[] = {
+        {0, 0, true, WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3},
+        {WINHTTP_OPTION_REDIRECT_POLICY, 0, false,
+         WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3},
+        {WINHTTP_OPTION_SECURE_PROTOCOLS, 0, false, 0},
+        // A system that does not know TLS 1.3 still gets the TLS 1.2 floor.
+        {WINHTTP_OPTION_SECURE_PROTOCOLS, WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3, true,
+         WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("refused option " + std::to_string(c.option) + ", flags " + std::to_string(c.flags));
+        refusedOption = c.option;
+        refusedFlags = c.flags;
+        protocolsSet = 0;
+        const size_t before = service_.RequestCount();
+        const HttpReply reply = WinHttpPoster(VANTARY_UPLOAD_URL, api).PostForm("email=op&password=secret");
+        EXPECT_EQ(reply.completed, c.posts) << "status " << reply.status << ", error " << reply.errorNumber;
+        if (c.posts) {
+            EXPECT_EQ(reply.status, 307);
+            EXPECT_EQ(service_.RequestCount(), before + 1);
+        } else {
+            EXPECT_EQ(reply.errorNumber, HRESULT_FROM_WIN32(ERROR_WINHTTP_INVALID_OPTION));
+            EXPECT_EQ(service_.RequestCount(), before) << "the form went out without the protection";
+        }
+        EXPECT_EQ(protocolsSet, c.protocols);
+    }
     EXPECT_EQ(otherHost_.RequestCount(), 0u) << "the form followed a redirect to another host";
 }
 

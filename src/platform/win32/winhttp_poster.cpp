@@ -43,6 +43,15 @@ std::wstring QueryHeader(const WinHttpApi& api, HINTERNET request, DWORD info) {
     value.resize(bytes / sizeof(wchar_t));
     return value;
 }
+
+// An old system may still offer SSL 3 or TLS 1.0 by default. TLS 1.3 is asked
+// for too, and dropped where the system refuses a flag it does not know.
+bool SetTlsFloor(const WinHttpApi& api, HINTERNET session) {
+    DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
+    if (api.SetOption(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols)) return true;
+    protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+    return api.SetOption(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols);
+}
 }  // namespace
 
 HttpReply WinHttpPoster::PostForm(const std::string& body) {
@@ -64,6 +73,7 @@ HttpReply WinHttpPoster::PostForm(const std::string& body) {
                                         WINHTTP_NO_PROXY_BYPASS, 0),
                               close);
     if (!session) return Failed(GetLastError());
+    if (!SetTlsFloor(api_, session.get())) return Failed(GetLastError());
     api_.SetTimeouts(session.get(), kResolveTimeout, kConnectTimeout, kSendTimeout, kReceiveTimeout);
     handles::Internet connection(api_.Connect(session.get(), host.c_str(), parts.nPort, 0), close);
     if (!connection) return Failed(GetLastError());
