@@ -176,21 +176,30 @@ build_test_tree() {
 
 # DLLs the exe may import: ones Windows always takes from its own folder
 # (known DLLs, and comctl32 through the manifest). Any other import would be
-# looked for beside the exe first, where a planted copy would run.
-VANTARY_ALLOWED_IMPORTS=(KERNEL32.dll USER32.dll GDI32.dll SHELL32.dll WS2_32.dll msvcrt.dll COMCTL32.dll)
+# looked for beside the exe first, where a planted copy would run. ADVAPI32
+# (a known DLL) comes with the stack protector, whose canary it seeds.
+VANTARY_ALLOWED_IMPORTS=(KERNEL32.dll USER32.dll GDI32.dll SHELL32.dll WS2_32.dll msvcrt.dll COMCTL32.dll ADVAPI32.dll)
 
 # The exe must be the expected PE flavour, need no MinGW runtime DLL, so that
-# it runs from a bare folder on any Windows, and import nothing else.
+# it runs from a bare folder on any Windows, import nothing else, and ask for
+# ASLR (64-bit: high entropy) and DEP.
 check_static_pe() {
-    local exe=$1 arch=$2 kind dlls objdump dll
+    local exe=$1 arch=$2 kind dlls objdump dll characteristics wanted
     [ -f "$exe" ] || die "$exe was not built"
     kind=$(file -b "$exe")
+    # DYNAMIC_BASE 0x40 and NX_COMPAT 0x100; HIGH_ENTROPY_VA 0x20 on x86-64.
     case $arch in
         win32) [[ $kind == "PE32 executable"*"Intel 80386"* ]] || die "$exe is not a PE32 i386 program: $kind"
-               objdump=i686-w64-mingw32-objdump ;;
+               objdump=i686-w64-mingw32-objdump wanted=$((0x140)) ;;
         win64) [[ $kind == "PE32+ executable"*"x86-64"* ]] || die "$exe is not a PE32+ x86-64 program: $kind"
-               objdump=x86_64-w64-mingw32-objdump ;;
+               objdump=x86_64-w64-mingw32-objdump wanted=$((0x160)) ;;
     esac
+    characteristics=$("$objdump" -p "$exe" | awk '$1 == "DllCharacteristics" { print $2 }')
+    [ -n "$characteristics" ] || die "$exe: no DllCharacteristics in its PE header"
+    if (( (16#$characteristics & wanted) != wanted )); then
+        die "$exe: DllCharacteristics $characteristics lacks $(printf '0x%x' $(( wanted & ~16#$characteristics )))" \
+            "(0x40 DYNAMIC_BASE, 0x100 NX_COMPAT, 0x20 HIGH_ENTROPY_VA)"
+    fi
     dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '\n' ' ')
     if grep -qiE 'libstdc|libgcc|libwinpthread' <<<"$dlls"; then
         die "$exe imports MinGW runtime DLLs: $dlls"
@@ -199,7 +208,7 @@ check_static_pe() {
         printf '%s\n' "${VANTARY_ALLOWED_IMPORTS[@]}" | grep -qixF "$dll" ||
             die "$exe imports $dll, which Windows may load from the program's folder; allowed: ${VANTARY_ALLOWED_IMPORTS[*]}"
     done
-    say "checked ${exe#"$VANTARY_ROOT"/}: ${kind%%,*}; imports $dlls"
+    say "checked ${exe#"$VANTARY_ROOT"/}: ${kind%%,*}; DllCharacteristics $characteristics; imports $dlls"
 }
 
 # find_tool <tree> <name.exe>: the e2e helpers may sit at the tree's top or in tests/e2e.
