@@ -14,11 +14,12 @@ set(VANTARY_BENCH_OUT ${CMAKE_BINARY_DIR}/bench)
 # Same post, same URL, same body encoding as the gateway; nothing else.
 add_executable(vantary-reference-forwarder
     ${VANTARY_BENCH_DIR}/reference_forwarder.cpp
-    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_poster.cpp)
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_poster.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp)
 target_compile_definitions(vantary-reference-forwarder PRIVATE ${VANTARY_WIN32_DEFINES}
     VANTARY_UPLOAD_URL=L"${VANTARY_UPLOAD_URL}")
 target_compile_options(vantary-reference-forwarder PRIVATE ${VANTARY_BENCH_WARNINGS})
-target_link_libraries(vantary-reference-forwarder PRIVATE vantary_core ws2_32 winhttp kernel32)
+target_link_libraries(vantary-reference-forwarder PRIVATE vantary_core ws2_32 kernel32)
 target_link_options(vantary-reference-forwarder PRIVATE ${VANTARY_BENCH_LINK} -municode -Wl,--gc-sections)
 
 add_executable(vantary-empty-window WIN32 ${VANTARY_BENCH_DIR}/empty_window.cpp)

@@ -10,6 +10,9 @@ VANTARY_TLS_DIR=$VANTARY_BUILD/tls
 VANTARY_TEST_URL=https://localhost:47443/realtime.php
 VANTARY_TLS_PORT=47443
 VANTARY_PLAIN_PORT=47080
+# A second https host for the redirect tests; its listener is the test's own.
+VANTARY_OTHER_TLS_PORT=47444
+VANTARY_OTHER_PLAIN_PORT=47081
 export VANTARY_ROOT VANTARY_TLS_DIR
 
 mkdir -p "$VANTARY_LOGS"
@@ -171,23 +174,41 @@ build_test_tree() {
     check_static_pe "$VANTARY_BUILD/$arch-test/vantary-gateway.exe" "$arch"
 }
 
-# The exe must be the expected PE flavour and need no MinGW runtime DLL,
-# so that it runs from a bare folder on any Windows.
+# DLLs the exe may import: ones Windows always takes from its own folder
+# (known DLLs, and comctl32 through the manifest). Any other import would be
+# looked for beside the exe first, where a planted copy would run. ADVAPI32
+# (a known DLL) comes with the stack protector, whose canary it seeds.
+VANTARY_ALLOWED_IMPORTS=(KERNEL32.dll USER32.dll GDI32.dll SHELL32.dll WS2_32.dll msvcrt.dll COMCTL32.dll ADVAPI32.dll)
+
+# The exe must be the expected PE flavour, need no MinGW runtime DLL, so that
+# it runs from a bare folder on any Windows, import nothing else, and ask for
+# ASLR (64-bit: high entropy) and DEP.
 check_static_pe() {
-    local exe=$1 arch=$2 kind dlls objdump
+    local exe=$1 arch=$2 kind dlls objdump dll characteristics wanted
     [ -f "$exe" ] || die "$exe was not built"
     kind=$(file -b "$exe")
+    # DYNAMIC_BASE 0x40 and NX_COMPAT 0x100; HIGH_ENTROPY_VA 0x20 on x86-64.
     case $arch in
         win32) [[ $kind == "PE32 executable"*"Intel 80386"* ]] || die "$exe is not a PE32 i386 program: $kind"
-               objdump=i686-w64-mingw32-objdump ;;
+               objdump=i686-w64-mingw32-objdump wanted=$((0x140)) ;;
         win64) [[ $kind == "PE32+ executable"*"x86-64"* ]] || die "$exe is not a PE32+ x86-64 program: $kind"
-               objdump=x86_64-w64-mingw32-objdump ;;
+               objdump=x86_64-w64-mingw32-objdump wanted=$((0x160)) ;;
     esac
+    characteristics=$("$objdump" -p "$exe" | awk '$1 == "DllCharacteristics" { print $2 }')
+    [ -n "$characteristics" ] || die "$exe: no DllCharacteristics in its PE header"
+    if (( (16#$characteristics & wanted) != wanted )); then
+        die "$exe: DllCharacteristics $characteristics lacks $(printf '0x%x' $(( wanted & ~16#$characteristics )))" \
+            "(0x40 DYNAMIC_BASE, 0x100 NX_COMPAT, 0x20 HIGH_ENTROPY_VA)"
+    fi
     dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '\n' ' ')
     if grep -qiE 'libstdc|libgcc|libwinpthread' <<<"$dlls"; then
         die "$exe imports MinGW runtime DLLs: $dlls"
     fi
-    say "checked ${exe#"$VANTARY_ROOT"/}: ${kind%%,*}; imports $dlls"
+    for dll in $dlls; do
+        printf '%s\n' "${VANTARY_ALLOWED_IMPORTS[@]}" | grep -qixF "$dll" ||
+            die "$exe imports $dll, which Windows may load from the program's folder; allowed: ${VANTARY_ALLOWED_IMPORTS[*]}"
+    done
+    say "checked ${exe#"$VANTARY_ROOT"/}: ${kind%%,*}; DllCharacteristics $characteristics; imports $dlls"
 }
 
 # find_tool <tree> <name.exe>: the e2e helpers may sit at the tree's top or in tests/e2e.
@@ -273,13 +294,21 @@ wait_for() {
 
 pid_alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 
-# start_stunnel [certificate]: server (the default), expired or otherhost.
+# start_stunnel [profile]: the certificate server (the default), expired or
+# otherhost; or tls11, the usual certificate with nothing newer than TLS 1.1.
 start_stunnel() {
-    local d=$VANTARY_TLS_DIR cert=${1:-server}
-    stop_stunnel
-    if port_open "$VANTARY_TLS_PORT"; then
-        die "port $VANTARY_TLS_PORT is taken by another program; stop it first"
+    local d=$VANTARY_TLS_DIR cert=${1:-server} old_tls="" port
+    if [ "$cert" = tls11 ]; then
+        cert=server
+        # OpenSSL 3 allows these versions only at security level 0.
+        old_tls=$'sslVersionMax = TLSv1.1\nciphers = DEFAULT@SECLEVEL=0'
     fi
+    stop_stunnel
+    for port in "$VANTARY_TLS_PORT" "$VANTARY_OTHER_TLS_PORT"; do
+        if port_open "$port"; then
+            die "port $port is taken by another program; stop it first"
+        fi
+    done
     cat >"$d/stunnel.conf" <<EOF
 foreground = no
 pid = $d/stunnel.pid
@@ -291,11 +320,21 @@ accept = 127.0.0.1:$VANTARY_TLS_PORT
 connect = 127.0.0.1:$VANTARY_PLAIN_PORT
 cert = $d/$cert.pem
 key = $d/server.key
+$old_tls
+
+[vantary-other-host]
+accept = 127.0.0.1:$VANTARY_OTHER_TLS_PORT
+connect = 127.0.0.1:$VANTARY_OTHER_PLAIN_PORT
+cert = $d/server.pem
+key = $d/server.key
 EOF
     : >"$d/stunnel.log"
     stunnel4 "$d/stunnel.conf" || die "stunnel did not start; see ${d#"$VANTARY_ROOT"/}/stunnel.log"
-    wait_for 10 port_open "$VANTARY_TLS_PORT" || die "stunnel does not listen on $VANTARY_TLS_PORT"
-    say "stunnel: https://localhost:$VANTARY_TLS_PORT -> 127.0.0.1:$VANTARY_PLAIN_PORT, $cert.pem (pid $(cat "$d/stunnel.pid"))"
+    for port in "$VANTARY_TLS_PORT" "$VANTARY_OTHER_TLS_PORT"; do
+        wait_for 10 port_open "$port" || die "stunnel does not listen on $port"
+    done
+    say "stunnel: https://localhost:$VANTARY_TLS_PORT -> 127.0.0.1:$VANTARY_PLAIN_PORT, ${1:-server};" \
+        "https://localhost:$VANTARY_OTHER_TLS_PORT -> 127.0.0.1:$VANTARY_OTHER_PLAIN_PORT (pid $(cat "$d/stunnel.pid"))"
 }
 
 # Stops only the stunnel this project started, by the pid it wrote.

@@ -263,7 +263,14 @@ SaveOutcome Main_form::SaveFromSettingsWindow(const SettingsBoxes& boxes) {
     return SaveOutcome::PortFailed;
 }
 
-std::string Main_form::IniPathAnsi() const { return ports_.codec.ToAnsi(IniFilePath); }
+std::string Main_form::IniPathAnsi() const {
+    std::string path = ports_.codec.ToAnsi(IniFilePath);
+    if (ports_.codec.FromAnsi(path) == IniFilePath) return path;
+    // The code page cannot name the folder, or names another one: its short
+    // name is ASCII. Otherwise every start would lose the credentials.
+    const std::wstring folder = ports_.app.ShortPath(ports_.app.ExeFolder());
+    return folder.empty() ? path : ports_.codec.ToAnsi(folder + L"\\" + ports_.app.ExeTitle() + L".ini");
+}
 
 bool Main_form::SettingsFileExists() { return ports_.profile.OrdinaryFileExists(IniFilePath); }
 

@@ -7,7 +7,8 @@ namespace e2e {
 namespace {
 
 // Run through scripts/with-cert, which puts a bad certificate from the trusted
-// test CA in front of the stand-in and names it in VANTARY_E2E_TLS_CERT.
+// test CA, or a server offering only TLS 1.0 and 1.1, in front of the stand-in
+// and names it in VANTARY_E2E_TLS_CERT.
 class Certificates : public GatewayTest {
 protected:
     void ExpectRefused(const char* cert, std::uint16_t port) {
@@ -34,6 +35,8 @@ protected:
 TEST_F(Certificates, Expired) { ExpectRefused("expired", 42141); }
 
 TEST_F(Certificates, ForAnotherHost) { ExpectRefused("otherhost", 42142); }
+
+TEST_F(Certificates, OnlyTls10And11) { ExpectRefused("tls11", 42143); }
 
 }  // namespace
 }  // namespace e2e

@@ -50,12 +50,25 @@ add_executable(vantary-e2e
     ${VANTARY_E2E_DIR}/look_test.cpp
     ${VANTARY_E2E_DIR}/keys_test.cpp
     ${VANTARY_E2E_DIR}/waiting_test.cpp
+    ${VANTARY_E2E_DIR}/hardening_test.cpp
+    # The gateway's own poster, driven directly with a WinHTTP that refuses an option.
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_poster.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp
 )
+target_include_directories(vantary-e2e PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(vantary-e2e PRIVATE ${VANTARY_E2E_WARNINGS})
+target_compile_definitions(vantary-e2e PRIVATE VANTARY_E2E_PLANTED_DLL="$<TARGET_FILE:vantary-planted-dll>"
+    VANTARY_UPLOAD_URL=L"${VANTARY_UPLOAD_URL}")
 target_link_libraries(vantary-e2e PRIVATE vantary_e2e_harness GTest::gtest)
 target_link_options(vantary-e2e PRIVATE ${VANTARY_E2E_LINK})
-# The tests copy the gateway, so it must be built first.
-add_dependencies(vantary-e2e vantary-gateway)
+# The tests copy the gateway and the planted DLL, so both must be built first.
+add_dependencies(vantary-e2e vantary-gateway vantary-planted-dll)
+
+add_library(vantary-planted-dll SHARED ${VANTARY_E2E_DIR}/planted_dll.cpp)
+target_compile_definitions(vantary-planted-dll PRIVATE ${VANTARY_WIN32_DEFINES})
+target_compile_options(vantary-planted-dll PRIVATE ${VANTARY_E2E_WARNINGS})
+target_link_options(vantary-planted-dll PRIVATE ${VANTARY_E2E_LINK})
+set_target_properties(vantary-planted-dll PROPERTIES PREFIX "" OUTPUT_NAME vantary-planted)
 
 add_executable(vantary-trust-ca ${VANTARY_E2E_DIR}/trust_ca_main.cpp)
 target_compile_options(vantary-trust-ca PRIVATE ${VANTARY_E2E_WARNINGS})
@@ -71,7 +84,8 @@ target_link_options(vantary-standin PRIVATE ${VANTARY_E2E_LINK})
 enable_testing()
 set(VANTARY_E2E_SUITES
     Startup:240 SettingsFile:240 Upload:240 LoginRejected:180 ServerError:300 Unreachable:240
-    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:540 Tray:360 Hostile:1500 HostileService:400 OddSettingsFile:300 Look:120 Keys:180 Waiting:180)
+    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:540 Tray:360 Hostile:1500 HostileService:400 OddSettingsFile:300
+    Hardening:240 Look:120 Keys:180 Waiting:180)
 foreach(entry IN LISTS VANTARY_E2E_SUITES)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 suite)
@@ -87,8 +101,8 @@ add_test(NAME e2e.Look144
             ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:vantary-e2e> --gtest_filter=Look.*)
 set_tests_properties(e2e.Look144 PROPERTIES TIMEOUT 120 LABELS e2e)
 
-# Each with its bad certificate in front of the stand-in for the whole run.
-foreach(entry IN ITEMS expired:Expired otherhost:ForAnotherHost)
+# Each with its bad certificate, or its old TLS, in front of the stand-in for the whole run.
+foreach(entry IN ITEMS expired:Expired otherhost:ForAnotherHost tls11:OnlyTls10And11)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 cert)
     list(GET parts 1 test)

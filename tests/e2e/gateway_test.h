@@ -18,6 +18,9 @@ namespace e2e {
 
 // stunnel listens on 47443 with TLS and forwards here.
 constexpr std::uint16_t kStandInPort = 47080;
+// Another https host: stunnel's https://localhost:47444 forwards here.
+constexpr std::uint16_t kOtherHostPort = 47081;
+inline const std::string kOtherHostUrl = "https://localhost:47444/realtime.php";
 
 // The exact message texts the operator must see.
 inline const std::wstring kMsgAlreadyRunning = L"Vantary Gateway is already running.\r\nClick system tray icon.";

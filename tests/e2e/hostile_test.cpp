@@ -80,22 +80,5 @@ TEST_F(Hostile, FiveThousandRandomDatagramsFromSeveralSendersLeaveTheFootprintFl
         << "private memory grew by " << growth << " bytes for " << paneBytes << " bytes of pane text";
 }
 
-TEST_F(Hostile, ARedirectIsNeverFollowed) {
-    // The stand-in writes the content type as a header line; a second line rides along.
-    service_.Enqueue(ScriptedReply::Status(307, "moved", "text/plain\r\nLocation: http://localhost:47080/realtime.php"));
-    service_.Enqueue(ScriptedReply::Status(302, "moved", "text/plain\r\nLocation: https://127.0.0.1:47443/other.php"));
-    StartGatewayWithPort(42092);
-    ASSERT_FALSE(HasFatalFailure());
-    Send(Contact("OH2AA", 1));
-    ASSERT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs));
-    ExpectPanes(FromAnsi(Contact("OH2AA", 1) + "\r\n"), L"[307] moved\r\n");
-    EXPECT_TRUE(NoMoreRequests(1)) << "the form was sent again after a redirect";
-    Send(Contact("OH2BB", 2));
-    ASSERT_TRUE(service_.WaitForRequests(2, kReplyTimeoutMs));
-    EXPECT_TRUE(NoMoreRequests(2)) << "the form was sent again after a redirect";
-    EXPECT_EQ(service_.Requests()[1].path, "/realtime.php");
-    EXPECT_FALSE(gateway_.HasBox());
-}
-
 }  // namespace
 }  // namespace e2e

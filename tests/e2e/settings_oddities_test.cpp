@@ -46,6 +46,14 @@ protected:
                               5000));
     }
 
+    // The FormTop line a save writes for a window moved to this screen row.
+    static std::string FormTopLine(int y) {
+        HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        return "FormTop=" + std::to_string(y * 1440 / dpi) + "\r\n";
+    }
+
     void CloseWithoutAnyOtherBox() {
         std::wstring error;
         ASSERT_TRUE(gateway_.CloseAndConfirm(&error)) << Narrow(error);
@@ -107,13 +115,25 @@ TEST_F(OddSettingsFile, TenMegabyteFileIsReadAndItsOtherSectionsKept) {
     MoveMonitor(48, 96);
     CloseWithoutAnyOtherBox();
     const std::string after = folder_->ReadSettings();
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    EXPECT_NE(after.find("FormTop=" + std::to_string(96 * 1440 / dpi) + "\r\n"), std::string::npos)
-        << "the save did not reach the big file";
+    EXPECT_NE(after.find(FormTopLine(96)), std::string::npos) << "the save did not reach the big file";
     EXPECT_NE(after.find("[Other0]\r\n"), std::string::npos) << "other sections were removed";
     EXPECT_GE(after.size(), file.size() - 64) << "the file lost its other sections";
+}
+
+TEST_F(OddSettingsFile, AFolderNameOutsideTheCodePageStillHoldsTheSettings) {
+    // Cyrillic and Greek together: no single-byte code page holds both.
+    folder_ = std::make_unique<GatewayFolder>(L"\u0420\u0430\u0434\u0438\u043e-\u03a9\u03bc\u03ad\u03b3\u03b1");
+    ASSERT_TRUE(folder_->ok());
+    ASSERT_NE(FromAnsi(Narrow(folder_->dir())), folder_->dir()) << "the code page can name this folder";
+    const std::string file = SettingsText("cp@example.org", "pw", "DL1CP", "42127");
+    const auto posted = CredentialsPosted(&file, 42127);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(posted, (std::vector<std::string>{"cp@example.org", "pw", "DL1CP"}));
+    MoveMonitor(48, 96);
+    CloseWithoutAnyOtherBox();
+    const std::string after = folder_->ReadSettings();
+    EXPECT_NE(after.find(FormTopLine(96)), std::string::npos) << "the save did not reach the file: " << after;
+    EXPECT_NE(after.find("email=cp@example.org\r\n"), std::string::npos) << after;
 }
 
 TEST_F(OddSettingsFile, ReadOnlyFileIsReadAndAFailedSaveIsNotReported) {

@@ -77,11 +77,16 @@ public:
 class FakeApp : public Application {
 public:
     explicit FakeApp(CallLog& log) : log_(log) {}
-    std::wstring ExeFolder() const override { return L"C:\\Radio"; }
+    std::wstring ExeFolder() const override { return folder; }
     std::wstring ExeTitle() const override { return L"vantary-gateway"; }
+    std::wstring ShortPath(const std::wstring& path) const override {
+        return path == folder ? shortFolder : std::wstring();
+    }
     bool PreviousInstanceRunning() override { log_.Add("app.PrevInstance"); return previousInstance; }
     void EndNow() override { log_.Add("app.End"); }
     bool previousInstance = false;
+    std::wstring folder = L"C:\\Radio";
+    std::wstring shortFolder;
 
 private:
     CallLog& log_;

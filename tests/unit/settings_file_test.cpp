@@ -87,6 +87,48 @@ TEST_F(SettingsFileTest, SaveWritesSixKeysInOrder) {
                                         "FormLocation/FormLeft=7612,5"}));
 }
 
+// A best-fit conversion turns some characters into plain letters: the path
+// it gives names another folder.
+class BestFitCodec : public Latin1Codec {
+public:
+    std::string ToAnsi(std::wstring_view text) const override {
+        std::wstring fitted(text);
+        for (wchar_t& c : fitted)
+            if (c == L'\u0101') c = L'a';
+        return Latin1Codec::ToAnsi(fitted);
+    }
+};
+
+TEST_F(SettingsFileTest, AFolderTheCodePageCannotNameIsReadAndWrittenThroughItsShortName) {
+    BestFitCodec bestFit;
+    const struct {
+        const AnsiCodec* codec;
+        const wchar_t* folder;
+    } cases[] = {{&rig.latin1, L"C:\\\u0420\u0430\u0434\u0438\u043e"}, {&bestFit, L"C:\\Radi\u0101"}};
+    for (const auto& c : cases) {
+        Rig local;
+        local.codec = c.codec;
+        local.app.folder = c.folder;
+        local.app.shortFolder = L"C:\\RADIO~1";
+        local.profile.exists = true;
+        local.profile.values["GatewayUDPsettings/HostPortNumber"] = "2400";
+        Main_form& form = local.Make();
+        form.Form_Load();
+        EXPECT_EQ(form.HostPortNumber, L"2400");
+        EXPECT_EQ(local.profile.lastPath, "C:\\RADIO~1\\vantary-gateway.ini");
+        local.profile.lastPath.clear();
+        form.SaveSettingsToINI();
+        EXPECT_EQ(local.profile.lastPath, "C:\\RADIO~1\\vantary-gateway.ini");
+        EXPECT_EQ(local.profile.existsPath, std::wstring(c.folder) + L"\\vantary-gateway.ini");
+    }
+    // A folder the code page can name keeps its long name.
+    rig.app.folder = L"C:\\Funkger\u00e4t";
+    rig.app.shortFolder = L"C:\\FUNKGE~1";
+    File({{"GatewayUDPsettings/HostPortNumber", "2400"}});
+    rig.Make().Form_Load();
+    EXPECT_EQ(rig.profile.lastPath, "C:\\Funkger\xe4t\\vantary-gateway.ini");
+}
+
 TEST_F(SettingsFileTest, CharactersOutsideTheCodePageAreReplaced) {
     Main_form& form = rig.Loaded();
     form.callsign = L"DL\u20ac1";

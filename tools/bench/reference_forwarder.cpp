@@ -13,6 +13,7 @@
 
 #include "gateway/form_encoding.h"
 #include "gateway/main_form.h"
+#include "platform/win32/winhttp_library.h"
 #include "platform/win32/winhttp_poster.h"
 
 namespace {
@@ -57,7 +58,8 @@ int wmain(int argc, wchar_t** argv) {
         return 4;
     }
 
-    WinHttpPoster poster(VANTARY_UPLOAD_URL);
+    WinHttpLibrary winhttp;
+    WinHttpPoster poster(VANTARY_UPLOAD_URL, winhttp.Api());
     std::vector<char> buffer(65536);
     long failed = 0;
     for (long done = 0; done < count;) {

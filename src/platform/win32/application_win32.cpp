@@ -33,3 +33,13 @@ bool ApplicationWin32::PreviousInstanceRunning() {
     instanceMutex_.reset(CreateMutexW(nullptr, FALSE, kInstanceMutexName));
     return instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
 }
+
+std::wstring ApplicationWin32::ShortPath(const std::wstring& path) const {
+    const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (needed == 0) return {};
+    std::wstring shortPath(needed, L'\0');
+    const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), needed);
+    if (length == 0 || length >= needed) return {};
+    shortPath.resize(length);
+    return shortPath;
+}

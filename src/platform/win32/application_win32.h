@@ -7,6 +7,7 @@ public:
     ApplicationWin32();
     std::wstring ExeFolder() const override { return folder_; }
     std::wstring ExeTitle() const override { return title_; }
+    std::wstring ShortPath(const std::wstring& path) const override;
     bool PreviousInstanceRunning() override;
     void EndNow() override { ended_ = true; }
     bool Ended() const { return ended_; }

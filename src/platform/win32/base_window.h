@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <string>
 
+#include "gateway/guarded_call.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/message_boxes_win32.h"
 
 // A top-level window's class, caption, styles and client size in twips.
 struct TopLevelSpec {
@@ -176,6 +178,8 @@ private:
         } else {
             self = reinterpret_cast<Derived*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         }
-        return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+        if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+        MessageBoxesWin32 boxes;  // no owner: the failing window may be half made or half gone
+        return CallGuarded(boxes, LRESULT{0}, [&] { return self->HandleMessage(message, wParam, lParam); });
     }
 };

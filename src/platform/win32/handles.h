@@ -15,8 +15,13 @@ struct GdiDeleter { void operator()(HGDIOBJ h) const noexcept { if (h) DeleteObj
 struct IconDeleter { void operator()(HICON h) const noexcept { if (h) DestroyIcon(h); } };
 struct MenuDeleter { void operator()(HMENU h) const noexcept { if (h) DestroyMenu(h); } };
 struct KernelDeleter { void operator()(HANDLE h) const noexcept { if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h); } };
-struct InternetDeleter { void operator()(HINTERNET h) const noexcept { if (h) WinHttpCloseHandle(h); } };
+// WinHTTP is not imported: its handles close through the loaded DLL's function.
+struct InternetDeleter {
+    decltype(&::WinHttpCloseHandle) close = nullptr;
+    void operator()(HINTERNET h) const noexcept { if (h && close) close(h); }
+};
 struct FindDeleter { void operator()(HANDLE h) const noexcept { if (h && h != INVALID_HANDLE_VALUE) FindClose(h); } };
+struct ModuleDeleter { void operator()(HMODULE h) const noexcept { if (h) FreeLibrary(h); } };
 
 using Window = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiDeleter>;
@@ -26,6 +31,7 @@ using Menu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 using Kernel = std::unique_ptr<void, KernelDeleter>;
 using Internet = std::unique_ptr<void, InternetDeleter>;
 using Find = std::unique_ptr<void, FindDeleter>;
+using Module = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleDeleter>;
 
 // SOCKET is an integer with its own invalid value.
 class Socket {

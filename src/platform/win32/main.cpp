@@ -11,6 +11,7 @@
 #include "platform/win32/settings_window_win32.h"
 #include "platform/win32/tray_icon_win32.h"
 #include "platform/win32/udp_socket_win32.h"
+#include "platform/win32/winhttp_library.h"
 #include "platform/win32/winhttp_poster.h"
 
 #ifndef VANTARY_UPLOAD_URL
@@ -38,6 +39,9 @@ int RunMessageLoop(HWND monitor, const SettingsWindowWin32& settings) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Whatever is loaded from here on comes from the system folder, never from
+    // the program's own, which is often Downloads.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     WinsockSession winsock;
@@ -50,7 +54,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     MessageBoxesWin32 boxes;
     ProfileStoreWin32 profile;
     UdpSocketWin32 socket;
-    WinHttpPoster http(VANTARY_UPLOAD_URL);
+    WinHttpLibrary winhttp;
+    WinHttpPoster http(VANTARY_UPLOAD_URL, winhttp.Api());
     TrayIconWin32 tray(codec, smallIcon.get());
     SettingsWindowWin32 settings;
     MonitorWindow monitor;

@@ -31,68 +31,82 @@ HttpReply Failed(DWORD error) {
     return reply;
 }
 
-std::wstring QueryHeader(HINTERNET request, DWORD info) {
+std::wstring QueryHeader(const WinHttpApi& api, HINTERNET request, DWORD info) {
     DWORD bytes = 0;
-    WinHttpQueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &bytes,
-                        WINHTTP_NO_HEADER_INDEX);
+    api.QueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &bytes,
+                     WINHTTP_NO_HEADER_INDEX);
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return {};
     std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
-    if (!WinHttpQueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, value.data(), &bytes,
-                             WINHTTP_NO_HEADER_INDEX))
+    if (!api.QueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, value.data(), &bytes,
+                          WINHTTP_NO_HEADER_INDEX))
         return {};
     value.resize(bytes / sizeof(wchar_t));
     return value;
 }
+
+// An old system may still offer SSL 3 or TLS 1.0 by default. TLS 1.3 is asked
+// for too, and dropped where the system refuses a flag it does not know.
+bool SetTlsFloor(const WinHttpApi& api, HINTERNET session) {
+    DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
+    if (api.SetOption(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols)) return true;
+    protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+    return api.SetOption(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols);
+}
 }  // namespace
 
 HttpReply WinHttpPoster::PostForm(const std::string& body) {
+    if (api_.loadError) return Failed(api_.loadError);
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwHostNameLength = static_cast<DWORD>(-1);
     parts.dwUrlPathLength = static_cast<DWORD>(-1);
     parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!WinHttpCrackUrl(url_.c_str(), static_cast<DWORD>(url_.size()), 0, &parts)) return Failed(GetLastError());
+    if (!api_.CrackUrl(url_.c_str(), static_cast<DWORD>(url_.size()), 0, &parts)) return Failed(GetLastError());
     const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
     std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
     path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
 
     // Declared in this order so they close request first, session last.
-    handles::Internet session(
-        WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    const handles::InternetDeleter close{api_.CloseHandle};
+    handles::Internet session(api_.Open(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                        WINHTTP_NO_PROXY_BYPASS, 0),
+                              close);
     if (!session) return Failed(GetLastError());
-    WinHttpSetTimeouts(session.get(), kResolveTimeout, kConnectTimeout, kSendTimeout, kReceiveTimeout);
-    handles::Internet connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
+    if (!SetTlsFloor(api_, session.get())) return Failed(GetLastError());
+    api_.SetTimeouts(session.get(), kResolveTimeout, kConnectTimeout, kSendTimeout, kReceiveTimeout);
+    handles::Internet connection(api_.Connect(session.get(), host.c_str(), parts.nPort, 0), close);
     if (!connection) return Failed(GetLastError());
-    handles::Internet request(WinHttpOpenRequest(connection.get(), L"POST", path.c_str(), nullptr,
-                                                 WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                 secure ? WINHTTP_FLAG_SECURE : 0));
+    handles::Internet request(api_.OpenRequest(connection.get(), L"POST", path.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                               WINHTTP_DEFAULT_ACCEPT_TYPES, secure ? WINHTTP_FLAG_SECURE : 0),
+                              close);
     if (!request) return Failed(GetLastError());
 
     // The wait for the reply's headers has a time-out of its own, unlimited in some
     // WinHTTPs; the request object's receive time-out covers it too.
-    WinHttpSetTimeouts(request.get(), kResolveTimeout, kConnectTimeout, kSendTimeout, kReceiveTimeout);
+    api_.SetTimeouts(request.get(), kResolveTimeout, kConnectTimeout, kSendTimeout, kReceiveTimeout);
     DWORD responseTimeout = kReceiveTimeout;
-    WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof responseTimeout);
+    api_.SetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof responseTimeout);
 
     // The form carries the password: it goes to the endpoint and nowhere else.
+    // Without it the default policy re-posts the form to any https host on a 307.
     DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
-    WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
-
-    if (!WinHttpSendRequest(request.get(), kContentType, static_cast<DWORD>(-1),
-                            const_cast<char*>(body.data()), static_cast<DWORD>(body.size()),
-                            static_cast<DWORD>(body.size()), 0))
+    if (!api_.SetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy))
         return Failed(GetLastError());
-    if (!WinHttpReceiveResponse(request.get(), nullptr)) return Failed(GetLastError());
+
+    if (!api_.SendRequest(request.get(), kContentType, static_cast<DWORD>(-1), const_cast<char*>(body.data()),
+                          static_cast<DWORD>(body.size()), static_cast<DWORD>(body.size()), 0))
+        return Failed(GetLastError());
+    if (!api_.ReceiveResponse(request.get(), nullptr)) return Failed(GetLastError());
 
     HttpReply reply;
     DWORD status = 0;
     DWORD statusSize = sizeof status;
-    if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &statusSize, WINHTTP_NO_HEADER_INDEX))
+    if (!api_.QueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                           WINHTTP_HEADER_NAME_BY_INDEX, &status, &statusSize, WINHTTP_NO_HEADER_INDEX))
         return Failed(GetLastError());
     reply.status = static_cast<long>(status);
-    reply.contentType = QueryHeader(request.get(), WINHTTP_QUERY_CONTENT_TYPE);
+    reply.contentType = QueryHeader(api_, request.get(), WINHTTP_QUERY_CONTENT_TYPE);
 
     std::vector<char> chunk(64 * 1024);
     const ULONGLONG started = GetTickCount64();
@@ -102,11 +116,11 @@ HttpReply WinHttpPoster::PostForm(const std::string& body) {
         // wait for all of it, and a reply that trickles in would hold the
         // upload far past the deadline.
         DWORD available = 0;
-        if (!WinHttpQueryDataAvailable(request.get(), &available)) return Failed(GetLastError());
+        if (!api_.QueryDataAvailable(request.get(), &available)) return Failed(GetLastError());
         if (available == 0) break;
         DWORD read = 0;
         const DWORD wanted = available < chunk.size() ? available : static_cast<DWORD>(chunk.size());
-        if (!WinHttpReadData(request.get(), chunk.data(), wanted, &read)) return Failed(GetLastError());
+        if (!api_.ReadData(request.get(), chunk.data(), wanted, &read)) return Failed(GetLastError());
         if (read == 0) break;
         reply.body.append(chunk.data(), read);
     }

@@ -2,14 +2,16 @@
 #include <string>
 
 #include "platform/http_poster.h"
+#include "platform/win32/winhttp_library.h"
 
 // The form post over WinHTTP with the scripting request object's defaults:
 // its User-Agent, the system's proxy settings and its time-outs.
 class WinHttpPoster : public HttpPoster {
 public:
-    explicit WinHttpPoster(std::wstring url) : url_(std::move(url)) {}
+    WinHttpPoster(std::wstring url, const WinHttpApi& api) : url_(std::move(url)), api_(api) {}
     HttpReply PostForm(const std::string& body) override;
 
 private:
     std::wstring url_;
+    WinHttpApi api_;
 };
