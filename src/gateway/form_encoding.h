@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text_codec.h"
+#include "platform/ansi_codec.h"
 
 // Letters and digits stay; every other byte becomes %XX (upper-case hex).
 std::string EncodeFormBytes(std::string_view bytes);

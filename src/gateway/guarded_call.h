@@ -1,7 +1,7 @@
 #pragma once
 #include <exception>
 
-#include "platform/message_box.h"
+#include "platform/message_boxes.h"
 
 // Tells the operator what failed, in a critical system-modal box. Never throws.
 void ReportUnexpectedFailure(MessageBoxes& boxes, const char* what) noexcept;

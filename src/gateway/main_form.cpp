@@ -369,5 +369,5 @@ void Main_form::OnTrayNotification(unsigned mouseMessage) { TrayIcon_Notify(mous
 
 void Main_form::OnTaskbarCreated() {
     // Before start-up has added it there is no icon to bring back.
-    if (Running() && startUpDone_) ports_.tray.Add();
+    if (Running() && startUpDone_) ports_.tray.AddAgain();
 }

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "platform/message_box.h"
+#include "platform/message_boxes.h"
 
 // The operator-facing texts and their box styles.
 namespace messages {

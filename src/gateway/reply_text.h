@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text_codec.h"
+#include "platform/ansi_codec.h"
 
 // The reply body as text: by the charset the Content-Type names, else UTF-8
 // when the bytes are valid UTF-8, else the ANSI code page.

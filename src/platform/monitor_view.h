@@ -27,22 +27,3 @@ public:
     // Ends the window's life once the shut-down has run.
     virtual void Destroy() = 0;
 };
-
-class TrayIcon {
-public:
-    virtual ~TrayIcon() = default;
-    virtual void Add() = 0;
-    virtual void Remove() = 0;
-    virtual void ShowMenu() = 0;
-};
-
-class Application {
-public:
-    virtual ~Application() = default;
-    virtual std::wstring ExeFolder() const = 0;
-    virtual std::wstring ExeTitle() const = 0;   // file name without extension
-    // The 8.3 form of an existing path, plain ASCII; empty when there is none.
-    virtual std::wstring ShortPath(const std::wstring& path) const = 0;
-    virtual bool PreviousInstanceRunning() = 0;
-    virtual void EndNow() = 0;                   // refused second instance
-};

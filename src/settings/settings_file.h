@@ -3,7 +3,7 @@
 
 #include "gateway/gateway_state.h"
 #include "platform/profile_store.h"
-#include "platform/text_codec.h"
+#include "platform/ansi_codec.h"
 
 inline const char kCredentialsSection[] = "Credentials";
 inline const char kUDPSettingsSection[] = "GatewayUDPsettings";

@@ -164,7 +164,7 @@ TEST(WindowEvents, TheTaskbarCreatedAgainBringsTheIconBackOnlyAfterStartUp) {
     form.Form_Load();
     rig.log.calls.clear();
     form.OnTaskbarCreated();
-    EXPECT_EQ(rig.log.calls, (Calls{"tray.Add"}));
+    EXPECT_EQ(rig.log.calls, (Calls{"tray.AddAgain"}));
     rig.boxes.answers = {mb::kAnswerYes};
     form.Close(kFormControlMenu);
     rig.log.calls.clear();

@@ -300,6 +300,7 @@ class FakeTray : public TrayIcon {
 public:
     explicit FakeTray(CallLog& log) : log_(log) {}
     void Add() override { log_.Add("tray.Add"); }
+    void AddAgain() override { log_.Add("tray.AddAgain"); }
     void Remove() override { log_.Add("tray.Remove"); }
     void ShowMenu() override { log_.Add("tray.Menu"); }
 

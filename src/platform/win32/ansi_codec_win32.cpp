@@ -47,19 +47,3 @@ wchar_t AnsiCodecWin32::DecimalSeparator() const {
     GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
     return separator[0] ? separator[0] : L'.';
 }
-
-std::wstring SystemErrorText(unsigned long error, const wchar_t* module) {
-    wchar_t* buffer = nullptr;
-    DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
-    HMODULE source = nullptr;
-    if (module) {
-        source = GetModuleHandleW(module);
-        if (source) flags |= FORMAT_MESSAGE_FROM_HMODULE;
-    }
-    const DWORD length = FormatMessageW(flags, source, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-    if (text.empty()) text = L"System error " + std::to_wstring(error) + L".";
-    return text;
-}

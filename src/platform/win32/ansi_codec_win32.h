@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/text_codec.h"
+#include "platform/ansi_codec.h"
 
 class AnsiCodecWin32 : public AnsiCodec {
 public:
@@ -8,6 +8,3 @@ public:
     bool FromCodePage(unsigned codePage, std::string_view bytes, std::wstring& text) const override;
     wchar_t DecimalSeparator() const override;
 };
-
-// The system's text for an error number.
-std::wstring SystemErrorText(unsigned long error, const wchar_t* module = nullptr);

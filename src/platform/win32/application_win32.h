@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/monitor_view.h"
+#include "platform/application.h"
 #include "platform/win32/handles.h"
 
 class ApplicationWin32 : public Application {

@@ -161,7 +161,30 @@ protected:
         }
     }
 
+    // A new DPI: fonts and layout again, and the size the system suggests.
+    void ApplyDpi(UINT newDpi, const RECT* suggested) {
+        dpi_ = newDpi ? newDpi : dpi::ForWindow(hwnd_);
+        static_cast<Derived*>(this)->MakeFonts();
+        static_cast<Derived*>(this)->Layout();
+        if (suggested) {
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+
+    // As a dialog does: the control that had the focus gets it back when the
+    // window is activated again, else the first one of the tab order.
+    void KeepFocusAcrossActivation(WPARAM activation, HWND first) {
+        if (LOWORD(activation) == WA_INACTIVE) {
+            if (IsChild(hwnd_, GetFocus())) lastFocus_ = GetFocus();
+        } else {
+            SetFocus(lastFocus_ && IsChild(hwnd_, lastFocus_) ? lastFocus_ : first);
+        }
+    }
+
     HWND hwnd_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    UINT dpi_ = 96;
 
 private:
     template <class FontKind>

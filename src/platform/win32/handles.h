@@ -10,7 +10,6 @@
 // Move-only owners for the handles the program holds.
 namespace handles {
 
-struct WindowDeleter { void operator()(HWND h) const noexcept { if (h) DestroyWindow(h); } };
 struct GdiDeleter { void operator()(HGDIOBJ h) const noexcept { if (h) DeleteObject(h); } };
 struct IconDeleter { void operator()(HICON h) const noexcept { if (h) DestroyIcon(h); } };
 struct MenuDeleter { void operator()(HMENU h) const noexcept { if (h) DestroyMenu(h); } };
@@ -23,9 +22,7 @@ struct InternetDeleter {
 struct FindDeleter { void operator()(HANDLE h) const noexcept { if (h && h != INVALID_HANDLE_VALUE) FindClose(h); } };
 struct ModuleDeleter { void operator()(HMODULE h) const noexcept { if (h) FreeLibrary(h); } };
 
-using Window = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiDeleter>;
-using Brush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiDeleter>;
 using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 using Menu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 using Kernel = std::unique_ptr<void, KernelDeleter>;

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "platform/message_box.h"
+#include "platform/message_boxes.h"
 
 inline const wchar_t kApplicationTitle[] = L"Vantary-gateway";
 

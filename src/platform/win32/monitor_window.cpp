@@ -54,12 +54,7 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (events_) events_->OnTrayNotification(static_cast<unsigned>(LOWORD(lParam)));
         return 0;
     case WM_ACTIVATE:
-        // Give the focus back to the control that had it, as a dialog does.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            if (IsChild(hwnd_, GetFocus())) lastFocus_ = GetFocus();
-        } else {
-            SetFocus(lastFocus_ && IsChild(hwnd_, lastFocus_) ? lastFocus_ : GetDlgItem(hwnd_, IDC_SETTINGSCOMMAND));
-        }
+        KeepFocusAcrossActivation(wParam, GetDlgItem(hwnd_, IDC_SETTINGSCOMMAND));
         return 0;
     case WM_NEXTDLGCTL:
         // Tab in a multi-line pane asks the parent to move on, as it would ask a dialog.
@@ -75,7 +70,7 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam && events_) events_->OnEndSession();
         return 0;
     case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DESTROY:
         hwnd_ = nullptr;
@@ -115,16 +110,6 @@ void MonitorWindow::Layout() {
     text1_.SetFont(paneFont_.get());
     text2_.SetFont(paneFont_.get());
     InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-void MonitorWindow::OnDpiChanged(UINT newDpi, const RECT* suggested) {
-    dpi_ = newDpi ? newDpi : dpi::ForWindow(hwnd_);
-    MakeFonts();
-    Layout();
-    if (suggested) {
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
 }
 
 LRESULT MonitorWindow::OnCtlColor(HDC dc, HWND control) {

@@ -37,7 +37,6 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
     void OnCommand(int id);
-    void OnDpiChanged(UINT newDpi, const RECT* suggested);
     LRESULT OnCtlColor(HDC dc, HWND control);
     void MakeFonts();
     void Layout();
@@ -45,9 +44,7 @@ private:
     POINT OuterTopLeft() const;
 
     HINSTANCE instance_ = nullptr;
-    HWND lastFocus_ = nullptr;
     WindowEvents* events_ = nullptr;
-    UINT dpi_ = 96;
     UINT taskbarCreated_ = 0;
     MonitorPane text1_;
     MonitorPane text2_;

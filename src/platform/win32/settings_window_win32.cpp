@@ -165,18 +165,13 @@ LRESULT SettingsWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam));
     case WM_ACTIVATE:
-        // Give the focus back to the control that had it, as a dialog does.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            if (IsChild(hwnd_, GetFocus())) lastFocus_ = GetFocus();
-        } else if (lastFocus_ && IsChild(hwnd_, lastFocus_)) {
-            SetFocus(lastFocus_);
-        }
+        KeepFocusAcrossActivation(wParam, GetDlgItem(hwnd_, IDC_S_CANCELCOMMAND));
         return 0;
     case WM_CLOSE:
         if (events_) events_->OnCloseRequest(CloseSource::SettingsFrame);
         return 0;
     case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DESTROY:
         hwnd_ = nullptr;
@@ -224,16 +219,6 @@ LRESULT SettingsWindowWin32::OnCtlColorStatic(HDC dc) {
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-}
-
-void SettingsWindowWin32::OnDpiChanged(UINT newDpi, const RECT* suggested) {
-    dpi_ = newDpi ? newDpi : dpi::ForWindow(hwnd_);
-    MakeFonts();
-    Layout();
-    if (suggested) {
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
 }
 
 void SettingsWindowWin32::MakeFonts() {

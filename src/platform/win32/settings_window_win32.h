@@ -36,16 +36,13 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
     void OnCommand(int id, int notification);
-    void OnDpiChanged(UINT newDpi, const RECT* suggested);
     LRESULT OnCtlColorStatic(HDC dc);
     void MakeFonts();
     void Layout();
     std::wstring BoxText(int id) const;
 
-    HWND lastFocus_ = nullptr;
     HINSTANCE instance_ = nullptr;
     WindowEvents* events_ = nullptr;
-    UINT dpi_ = 96;
     handles::Font frameFont_;
     handles::Font plainFont_;
     handles::Font boxFont_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/win32/control_ids.h"
 #include "platform/win32/handles.h"
@@ -12,6 +13,25 @@
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first form of the record is 88 bytes");
 #endif
 
+TrayIconWin32::TrayIconWin32(TrayIconWin32&& other) noexcept
+    : codec_(other.codec_), icon_(other.icon_), window_(other.window_), TrayIconData(other.TrayIconData),
+      filled_(other.filled_), added_(other.added_) {
+    other.added_ = false;
+}
+
+TrayIconWin32& TrayIconWin32::operator=(TrayIconWin32&& other) noexcept {
+    if (this != &other) {
+        Remove();
+        codec_ = other.codec_;
+        icon_ = other.icon_;
+        window_ = other.window_;
+        TrayIconData = other.TrayIconData;
+        filled_ = other.filled_;
+        added_ = std::exchange(other.added_, false);
+    }
+    return *this;
+}
+
 void TrayIconWin32::AddTrayIcon() {
     TrayIconData = NOTIFYICONDATAA{};
     TrayIconData.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -21,7 +41,7 @@ void TrayIconWin32::AddTrayIcon() {
     // A private message: mouse movement over the window can never pass for a click on the icon.
     TrayIconData.uCallbackMessage = VANTARY_WM_TRAY;
     TrayIconData.hIcon = icon_;
-    const std::string tip = codec_.ToAnsi(tray::TipField(tray::kCredit));
+    const std::string tip = codec_->ToAnsi(tray::TipField(tray::kCredit));
     std::memcpy(TrayIconData.szTip, tip.data(), std::min<std::size_t>(tip.size(), 64));
     // The shell reads a terminated string: the last of the 64 blanks gives way.
     TrayIconData.szTip[63] = '\0';
@@ -30,8 +50,15 @@ void TrayIconWin32::AddTrayIcon() {
 
 void TrayIconWin32::Add() {
     if (!filled_) AddTrayIcon();
-    Shell_NotifyIconA(NIM_ADD, &TrayIconData);
-    added_ = true;
+    // Without a shell to take it the gateway runs on without an icon.
+    added_ = Shell_NotifyIconA(NIM_ADD, &TrayIconData) != FALSE;
+}
+
+void TrayIconWin32::AddAgain() {
+    if (!filled_) return;  // never added: nothing to bring back
+    // A shell that kept the icon would refuse a second one with the same id.
+    Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
+    added_ = Shell_NotifyIconA(NIM_ADD, &TrayIconData) != FALSE;
 }
 
 void TrayIconWin32::Remove() {

@@ -2,23 +2,30 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "platform/monitor_view.h"
-#include "platform/text_codec.h"
+#include "platform/ansi_codec.h"
+#include "platform/tray_icon.h"
 
-// The notification-area icon, in the shell's first record form.
+// The notification-area icon, in the shell's first record form. It owns its
+// place in the tray: whatever was added is removed when it goes.
 class TrayIconWin32 : public TrayIcon {
 public:
-    TrayIconWin32(const AnsiCodec& codec, HICON icon) : codec_(codec), icon_(icon) {}
+    TrayIconWin32(const AnsiCodec& codec, HICON icon) : codec_(&codec), icon_(icon) {}
+    ~TrayIconWin32() override { Remove(); }
+    TrayIconWin32(TrayIconWin32&& other) noexcept;
+    TrayIconWin32& operator=(TrayIconWin32&& other) noexcept;
+    TrayIconWin32(const TrayIconWin32&) = delete;
+    TrayIconWin32& operator=(const TrayIconWin32&) = delete;
+
     void SetWindow(HWND window) { window_ = window; }
-    // AddTrayIcon: fills the record once and adds the icon; later calls
-    // (a re-created taskbar) add the same record again.
+    // AddTrayIcon: fills the record once and adds the icon.
     void Add() override;
+    void AddAgain() override;
     void Remove() override;
     void ShowMenu() override;
 
 private:
     void AddTrayIcon();
-    const AnsiCodec& codec_;
+    const AnsiCodec* codec_;
     HICON icon_;
     HWND window_ = nullptr;
     NOTIFYICONDATAA TrayIconData{};

@@ -1,6 +1,6 @@
 #include "platform/win32/udp_socket_win32.h"
 
-#include "platform/win32/ansi_codec_win32.h"
+#include "platform/win32/error_text.h"
 
 namespace {
 BindResult Failure(int error) {
