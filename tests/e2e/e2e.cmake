@@ -23,11 +23,12 @@ add_library(vantary_e2e_harness STATIC
     ${VANTARY_E2E_DIR}/harness/linux_view.cpp
     ${VANTARY_E2E_DIR}/harness/tcp_io.cpp
     ${VANTARY_E2E_DIR}/harness/pixels.cpp
+    ${VANTARY_E2E_DIR}/harness/tray_probe.cpp
 )
 target_compile_definitions(vantary_e2e_harness PUBLIC ${VANTARY_WIN32_DEFINES}
     PRIVATE VANTARY_E2E_GATEWAY_EXE="$<TARGET_FILE:vantary-gateway>")
 target_compile_options(vantary_e2e_harness PRIVATE ${VANTARY_E2E_WARNINGS})
-target_link_libraries(vantary_e2e_harness PUBLIC ws2_32 crypt32 user32 gdi32)
+target_link_libraries(vantary_e2e_harness PUBLIC ws2_32 crypt32 user32 gdi32 shell32)
 
 set(VANTARY_E2E_LINK -static -static-libgcc -static-libstdc++)
 

@@ -10,7 +10,9 @@
 #include "harness/form_decoder.h"
 #include "harness/gateway_process.h"
 #include "harness/paths.h"
+#include "harness/screen.h"
 #include "harness/stand_in_service.h"
+#include "harness/tray_probe.h"
 #include "harness/udp_sender.h"
 #include "harness/ui_probe.h"
 

@@ -48,10 +48,7 @@ protected:
 
     // The FormTop line a save writes for a window moved to this screen row.
     static std::string FormTopLine(int y) {
-        HDC screen = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
-        return "FormTop=" + std::to_string(y * 1440 / dpi) + "\r\n";
+        return "FormTop=" + std::to_string(y * 1440 / ScreenDpi()) + "\r\n";
     }
 
     void CloseWithoutAnyOtherBox() {

@@ -28,12 +28,6 @@ protected:
         ASSERT_TRUE(ClickButton(settings, id)) << "no button " << id;
         ASSERT_TRUE(WaitForWindowGone(settings, kReplyTimeoutMs)) << "the settings window stays open";
     }
-    int Dpi() const {
-        HDC screen = GetDC(nullptr);
-        int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
-        return dpi;
-    }
 };
 
 TEST_F(SettingsWindow, OpensFromButtonFilledFromStateWithFocusOnCancel) {
@@ -201,7 +195,7 @@ TEST_F(SettingsWindow, OpensBelowRightOfMonitorAlsoWhenHidden) {
     ASSERT_FALSE(HasFatalFailure());
     RECT m;
     GetWindowRect(gateway_.monitor(), &m);
-    const int offset = 400 * Dpi() / 1440;
+    const int offset = 400 * ScreenDpi() / 1440;
     HWND s = OpenFromButton();
     ASSERT_NE(s, nullptr);
     RECT r;

@@ -142,9 +142,7 @@ TEST_F(ShutDown, PositionAtShutDownIsSaved) {
     std::wstring error;
     ASSERT_TRUE(gateway_.CloseAndConfirm(&error)) << Narrow(error);
     const std::string file = folder_->ReadSettings();
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
+    const int dpi = ScreenDpi();
     EXPECT_NE(file.find("FormTop=" + std::to_string(60 * 1440 / dpi) + "\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("FormLeft=" + std::to_string(40 * 1440 / dpi) + "\r\n"), std::string::npos) << file;
 }

@@ -5,16 +5,6 @@
 namespace e2e {
 namespace {
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
-double PixelsToTwips(int px) { return px * 1440.0 / ScreenDpi(); }
-int TwipsToPixels(double twips) { return static_cast<int>(twips * ScreenDpi() / 1440.0 + 0.5); }
-
 // The value of "key=" on a line of its own, and where the line starts.
 std::optional<std::string> IniValue(const std::string& file, const std::string& key, size_t* at = nullptr) {
     size_t pos = 0;

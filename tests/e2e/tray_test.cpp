@@ -97,14 +97,35 @@ TEST_F(Tray, PointerMovementOverWindowNeverToggles) {
     EXPECT_TRUE(StaysVisible(true)) << "pointer movement toggled the window";
 }
 
-TEST_F(Tray, TaskbarCreatedKeepsProgramRunning) {
+TEST_F(Tray, TheIconIsInTheTrayWithItsTipAndGoneAfterShutDown) {
     StartGatewayWithPort(42207);
     ASSERT_FALSE(HasFatalFailure());
+    HWND monitor = gateway_.monitor();
+    ASSERT_TRUE(WaitUntil([&] { return TrayIconPresent(monitor); }, kReplyTimeoutMs)) << "no icon in the tray";
+    std::wstring tip = TrayTipOfOnlyIcon(5000);
+    while (!tip.empty() && tip.back() == L' ') tip.pop_back();
+    EXPECT_EQ(Narrow(tip), "Vantary Gateway by the Vantary team");
+    std::wstring error;
+    ASSERT_TRUE(gateway_.CloseAndConfirm(&error)) << Narrow(error);
+    EXPECT_FALSE(TrayIconPresent(monitor)) << "the icon stayed after the shut-down";
+}
+
+TEST_F(Tray, ANewTaskbarGetsTheIconBackWhetherOrNotItKeptIt) {
+    StartGatewayWithPort(42211);
+    ASSERT_FALSE(HasFatalFailure());
+    HWND monitor = gateway_.monitor();
+    ASSERT_TRUE(WaitUntil([&] { return TrayIconPresent(monitor); }, kReplyTimeoutMs));
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     ASSERT_NE(taskbarCreated, 0u);
     bool ok = false;
-    SendRemote(gateway_.monitor(), taskbarCreated, 0, 0, &ok);
-    EXPECT_TRUE(ok) << "the gateway did not answer TaskbarCreated";
+    SendRemote(monitor, taskbarCreated, 0, 0, &ok);  // the shell kept it
+    ASSERT_TRUE(ok) << "the gateway did not answer TaskbarCreated";
+    EXPECT_TRUE(TrayIconPresent(monitor));
+    ASSERT_TRUE(RemoveTrayIcon(monitor));  // the shell lost it, as a restarted one would
+    ASSERT_FALSE(TrayIconPresent(monitor));
+    SendRemote(monitor, taskbarCreated, 0, 0, &ok);
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconPresent(monitor); }, kReplyTimeoutMs))
+        << "the icon did not come back after TaskbarCreated";
     EXPECT_TRUE(gateway_.IsRunning());
     EXPECT_FALSE(gateway_.HasBox());
     Notify(WM_LBUTTONDOWN);

@@ -1,9 +1,11 @@
 // Settings values as the file can hold them: cleaning leaves no NUL and no
 // outer blank, numbers stay finite and written positions read back.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "gateway/port_text.h"
@@ -31,15 +33,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (written.find(separator == L'.' ? L',' : L'.') != std::wstring::npos) std::abort();
     }
 
+    // Ports: what is taken is a short run of digits that spells the port; a
+    // run of digits that spells a real port is never refused; every port's
+    // own decimal text is taken back.
     const auto port = ParsePortText(text);
-    bool digitsOnly = !text.empty() && text.size() <= 5;
-    unsigned value = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') digitsOnly = false;
-        else if (digitsOnly) value = value * 10 + static_cast<unsigned>(c - L'0');
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(), [](wchar_t c) {
+        return c >= L'0' && c <= L'9';
+    });
+    const std::string narrow(text.begin(), text.end());
+    if (port) {
+        if (!digits || text.size() > 5 || *port == 0 || std::stoul(narrow) != *port) std::abort();
+    } else if (digits && text.size() <= 5) {
+        const unsigned long spelled = std::stoul(narrow);
+        if (spelled >= 1 && spelled <= 65535) std::abort();
     }
-    const bool valid = digitsOnly && value >= 1 && value <= 65535;
-    if (valid != port.has_value()) std::abort();
-    if (port && *port != value) std::abort();
+    if (size >= 2) {
+        const unsigned n = 1 + ((static_cast<unsigned>(data[0]) << 8 | data[1]) % 65535);
+        if (ParsePortText(std::to_wstring(n)) != std::optional<std::uint16_t>(static_cast<std::uint16_t>(n)))
+            std::abort();
+    }
     return 0;
 }

@@ -87,11 +87,4 @@ std::wstring SavePicture(const Picture& p, const std::string& name) {
     return WriteFileBytes(path, bytes) ? path : std::wstring();
 }
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
 }  // namespace e2e

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "screen.h"
 #include "win.h"
 
 namespace e2e {
@@ -24,8 +25,5 @@ DWORD PictureColour(int sysColorIndex);
 // Writes a 24-bit BMP; the folder comes from VANTARY_PICTURES, and nothing is
 // written when it is not set. Returns the path written.
 std::wstring SavePicture(const Picture& picture, const std::string& name);
-
-// The DPI the screen runs at.
-int ScreenDpi();
 
 }  // namespace e2e

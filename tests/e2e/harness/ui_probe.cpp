@@ -156,10 +156,14 @@ MessageBoxView ReadMessageBox(HWND box) {
 std::optional<MessageBoxView> WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
     HWND box = WaitForProcessWindow(pid, L"#32770", kMessageBoxCaption, timeoutMs);
     if (!box) return std::nullopt;
-    // The box paints just after it shows; the icon is read from the screen.
-    RedrawWindow(box, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(150);
-    return ReadMessageBox(box);
+    // The box paints just after it shows, and its icon is read from the
+    // screen: read again until the icon is there (a box without one has none to wait for).
+    MessageBoxView view = ReadMessageBox(box);
+    WaitUntil([&] {
+        view = ReadMessageBox(box);
+        return view.icon != BoxIcon::Unknown || !IsWindow(box);
+    }, 3000, 30);
+    return view;
 }
 
 bool ClickButton(HWND dialog, int id) {
