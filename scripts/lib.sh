@@ -41,7 +41,7 @@ VANTARY_PACKAGES=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     wine wine64 wine32:i386
     xvfb xauth xdotool imagemagick x11-apps x11-utils
-    openssl stunnel4
+    openssl stunnel4 iproute2
     fonts-crosextra-carlito fonts-liberation fonts-wine
 )
 
@@ -296,8 +296,10 @@ pid_alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 
 # start_stunnel [profile]: the certificate server (the default), expired or
 # otherhost; or tls11, the usual certificate with nothing newer than TLS 1.1.
+# Its configuration, pid and log go to VANTARY_STUNNEL_DIR (a lane's own), by
+# default beside the certificates.
 start_stunnel() {
-    local d=$VANTARY_TLS_DIR cert=${1:-server} old_tls="" port
+    local d=$VANTARY_TLS_DIR run=${VANTARY_STUNNEL_DIR:-$VANTARY_TLS_DIR} cert=${1:-server} old_tls="" port
     if [ "$cert" = tls11 ]; then
         cert=server
         # OpenSSL 3 allows these versions only at security level 0.
@@ -309,10 +311,10 @@ start_stunnel() {
             die "port $port is taken by another program; stop it first"
         fi
     done
-    cat >"$d/stunnel.conf" <<EOF
+    cat >"$run/stunnel.conf" <<EOF
 foreground = no
-pid = $d/stunnel.pid
-output = $d/stunnel.log
+pid = $run/stunnel.pid
+output = $run/stunnel.log
 debug = notice
 
 [vantary-standin]
@@ -328,23 +330,101 @@ connect = 127.0.0.1:$VANTARY_OTHER_PLAIN_PORT
 cert = $d/server.pem
 key = $d/server.key
 EOF
-    : >"$d/stunnel.log"
-    stunnel4 "$d/stunnel.conf" || die "stunnel did not start; see ${d#"$VANTARY_ROOT"/}/stunnel.log"
+    : >"$run/stunnel.log"
+    stunnel4 "$run/stunnel.conf" || die "stunnel did not start; see ${run#"$VANTARY_ROOT"/}/stunnel.log"
     for port in "$VANTARY_TLS_PORT" "$VANTARY_OTHER_TLS_PORT"; do
         wait_for 10 port_open "$port" || die "stunnel does not listen on $port"
     done
     say "stunnel: https://localhost:$VANTARY_TLS_PORT -> 127.0.0.1:$VANTARY_PLAIN_PORT, ${1:-server};" \
-        "https://localhost:$VANTARY_OTHER_TLS_PORT -> 127.0.0.1:$VANTARY_OTHER_PLAIN_PORT (pid $(cat "$d/stunnel.pid"))"
+        "https://localhost:$VANTARY_OTHER_TLS_PORT -> 127.0.0.1:$VANTARY_OTHER_PLAIN_PORT (pid $(cat "$run/stunnel.pid"))"
 }
 
 # Stops only the stunnel this project started, by the pid it wrote.
 stop_stunnel() {
-    local pidfile=$VANTARY_TLS_DIR/stunnel.pid pid
+    local pidfile=${VANTARY_STUNNEL_DIR:-$VANTARY_TLS_DIR}/stunnel.pid pid
     pid_alive "$pidfile" || { rm -f "$pidfile"; return 0; }
     pid=$(cat "$pidfile")
     kill "$pid" 2>/dev/null || true
     wait_for 5 bash -c "! kill -0 $pid 2>/dev/null" || kill -9 "$pid" 2>/dev/null || true
     rm -f "$pidfile"
+}
+
+# --- lanes: end-to-end tests side by side -----------------------------------------
+
+VANTARY_LANES_DIR=$VANTARY_BUILD/lanes
+export VANTARY_LANES_DIR
+
+# How many lanes the end-to-end tests get: two (they wait far more than they
+# compute), each in a network namespace of its own so that the fixed ports
+# never meet; one, in this namespace, where no namespace can be made.
+lane_count() {
+    local wanted=${VANTARY_LANES:-2}
+    if [ "$wanted" -ge 2 ] 2>/dev/null && [ "$(id -u)" = 0 ] && ip netns add vantary-probe 2>/dev/null; then
+        ip netns del vantary-probe
+        echo "$wanted"
+    else
+        echo 1
+    fi
+}
+
+# in_netns <namespace or ""> command...
+in_netns() {
+    local ns=$1
+    shift
+    if [ -n "$ns" ]; then ip netns exec "$ns" "$@"; else "$@"; fi
+}
+
+free_display() {
+    local n=${1:-99}
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    echo "$n"
+}
+
+# start_lanes <template prefix> <count>: for each lane a copy of the prefix,
+# an Xvfb and a stunnel in its namespace, and the env file scripts/lane reads;
+# then the resource file that lets ctest hand the lanes out.
+start_lanes() {
+    local template=$1 count=$2 i dir ns display ids=()
+    stop_lanes
+    for ((i = 0; i < count; i++)); do
+        dir=$VANTARY_LANES_DIR/$i
+        mkdir -p "$dir"
+        ns=""
+        if [ "$count" -gt 1 ]; then
+            ns=vantary-lane$i
+            ip netns add "$ns" 2>/dev/null || true  # left by a run that was killed
+            ip netns exec "$ns" ip link set lo up
+        elif port_open "$VANTARY_PLAIN_PORT"; then
+            die "port $VANTARY_PLAIN_PORT is in use; the tests serve there (a ./scripts/run --demo? stop it with ./scripts/run --stop)"
+        fi
+        cp -a "$template/." "$dir/prefix/"
+        display=$(free_display $((99 + i)))
+        in_netns "$ns" Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+        echo $! >"$dir/xvfb.pid"
+        wait_for 10 test -S "/tmp/.X11-unix/X$display" || die "Xvfb did not start on :$display (see $dir/xvfb.log)"
+        in_netns "$ns" env VANTARY_STUNNEL_DIR="$dir" bash -c 'source "$0"; start_stunnel' \
+            "$VANTARY_ROOT/scripts/lib.sh" >"$dir/setup.log" || die "no stunnel in lane $i (see $dir/setup.log)"
+        printf 'export WINEPREFIX=%q DISPLAY=%q VANTARY_STUNNEL_DIR=%q\nVANTARY_LANE_NETNS=%q\n' \
+            "$dir/prefix" ":$display" "$dir" "$ns" >"$dir/env"
+        ids+=("{\"id\": \"$i\", \"slots\": 1}")
+    done
+    printf '{"version": {"major": 1, "minor": 0}, "local": [{"lanes": [%s]}]}\n' \
+        "$(IFS=,; echo "${ids[*]}")" >"$VANTARY_LANES_DIR/resources.json"
+}
+
+# Ends what start_lanes started, by the pids and names it wrote down.
+stop_lanes() {
+    local dir ns
+    for dir in "$VANTARY_LANES_DIR"/*/; do
+        dir=${dir%/}
+        [ -f "$dir/env" ] || { rm -rf "$dir"; continue; }
+        ns=$(sed -n 's/^VANTARY_LANE_NETNS=//p' "$dir/env")
+        VANTARY_STUNNEL_DIR=$dir stop_stunnel
+        WINEPREFIX=$dir/prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+        if pid_alive "$dir/xvfb.pid"; then kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true; fi
+        if [ -n "$ns" ] && [ "$ns" != "''" ]; then ip netns del "$ns" 2>/dev/null || true; fi
+        rm -rf "$dir"
+    done
 }
 
 # --- Wine prefixes ----------------------------------------------------------------

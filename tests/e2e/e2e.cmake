@@ -82,33 +82,38 @@ target_link_libraries(vantary-standin PRIVATE vantary_e2e_harness)
 target_link_options(vantary-standin PRIVATE ${VANTARY_E2E_LINK})
 
 # One ctest entry per suite, so a hang in one cannot take the others with it.
+# Each runs in a lane of its own (scripts/lane: its prefix, display, stunnel
+# and network namespace), so that two run side by side; the longest first.
 enable_testing()
+function(vantary_e2e_test name timeout cost)
+    add_test(NAME e2e.${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/lane ${ARGN})
+    set_tests_properties(e2e.${name} PROPERTIES TIMEOUT ${timeout} COST ${cost} RESOURCE_GROUPS lanes:1 LABELS e2e)
+endfunction()
+
+set(VANTARY_E2E_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:vantary-e2e>)
+
+# Suite:time-out:usual seconds
 set(VANTARY_E2E_SUITES
-    Startup:240 SettingsFile:240 Upload:240 LoginRejected:180 ServerError:300 Unreachable:240
-    SecondInstance:120 ShutDown:240 Datagrams:360 BindFailure:240 SettingsWindow:540 Tray:360 Hostile:1500 HostileService:400 OddSettingsFile:300
-    Hardening:240 Look:120 Keys:180 Waiting:180)
+    Startup:240:12 SettingsFile:240:15 Upload:240:22 LoginRejected:180:13 ServerError:300:65 Unreachable:240:65
+    SecondInstance:120:18 ShutDown:240:30 Datagrams:360:48 BindFailure:240:43 SettingsWindow:540:78 Tray:360:45
+    Hostile:1500:120 HostileService:400:81 OddSettingsFile:300:44 Hardening:240:10 Look:120:6 Keys:180:21
+    Waiting:180:21)
 foreach(entry IN LISTS VANTARY_E2E_SUITES)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 suite)
     list(GET parts 1 seconds)
-    add_test(NAME e2e.${suite}
-        COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:vantary-e2e> --gtest_filter=${suite}.*)
-    set_tests_properties(e2e.${suite} PROPERTIES TIMEOUT ${seconds} LABELS e2e)
+    list(GET parts 2 cost)
+    vantary_e2e_test(${suite} ${seconds} ${cost} ${VANTARY_E2E_RUN} --gtest_filter=${suite}.*)
 endforeach()
 
 # The windows' pictures again at 144 dpi.
-add_test(NAME e2e.Look144
-    COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-dpi 144
-            ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:vantary-e2e> --gtest_filter=Look.*)
-set_tests_properties(e2e.Look144 PROPERTIES TIMEOUT 120 LABELS e2e)
+vantary_e2e_test(Look144 120 5 ${CMAKE_SOURCE_DIR}/scripts/with-dpi 144 ${VANTARY_E2E_RUN} --gtest_filter=Look.*)
 
 # Each with its bad certificate, or its old TLS, in front of the stand-in for the whole run.
 foreach(entry IN ITEMS expired:Expired otherhost:ForAnotherHost tls11:OnlyTls10And11)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 cert)
     list(GET parts 1 test)
-    add_test(NAME e2e.Certificates.${test}
-        COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-cert ${cert}
-                ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:vantary-e2e> --gtest_filter=Certificates.${test})
-    set_tests_properties(e2e.Certificates.${test} PROPERTIES TIMEOUT 180 LABELS e2e)
+    vantary_e2e_test(Certificates.${test} 180 10
+        ${CMAKE_SOURCE_DIR}/scripts/with-cert ${cert} ${VANTARY_E2E_RUN} --gtest_filter=Certificates.${test})
 endforeach()
