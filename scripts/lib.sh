@@ -399,7 +399,12 @@ start_lanes() {
         fi
         cp -a "$template/." "$dir/prefix/"
         display=$(free_display $((99 + i)))
-        in_netns "$ns" Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+        # Not through in_netns: $! must be Xvfb itself, not a subshell around it.
+        if [ -n "$ns" ]; then
+            ip netns exec "$ns" Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+        else
+            Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+        fi
         echo $! >"$dir/xvfb.pid"
         wait_for 10 test -S "/tmp/.X11-unix/X$display" || die "Xvfb did not start on :$display (see $dir/xvfb.log)"
         in_netns "$ns" env VANTARY_STUNNEL_DIR="$dir" bash -c 'source "$0"; start_stunnel' \
