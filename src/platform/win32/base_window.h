@@ -1,12 +1,11 @@
 #pragma once
 #include <windows.h>
 
-#include <algorithm>
 #include <cstddef>
-#include <string>
 
 #include "gateway/guarded_call.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/label_size.h"
 #include "platform/win32/message_boxes_win32.h"
 
 // A top-level window's class, caption, styles and client size in twips.
@@ -29,77 +28,6 @@ struct ControlSpec {
     dpi::TwipRect place;  // relative to the window's client area
     FontKind font;
 };
-
-// How far a text reaches when drawn, which some fonts make wider than they
-// measure (a bitmap face scaled to another size, a glyph that overhangs).
-inline int DrawnWidth(HDC reference, HFONT font, const std::wstring& text, const SIZE& measured) {
-    const int pad = measured.cy;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = measured.cx + measured.cx / 4 + 2 * pad;
-    bi.bmiHeader.biHeight = -(measured.cy + 2);
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(reference);
-    HBITMAP canvas = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dc || !canvas || !bits) {
-        if (canvas) DeleteObject(canvas);
-        if (dc) DeleteDC(dc);
-        return measured.cx;
-    }
-    const HGDIOBJ previousBitmap = SelectObject(dc, canvas);
-    const HGDIOBJ previousFont = SelectObject(dc, font);
-    const int width = bi.bmiHeader.biWidth;
-    const int height = -bi.bmiHeader.biHeight;
-    auto* pixels = static_cast<DWORD*>(bits);
-    std::fill(pixels, pixels + static_cast<std::size_t>(width) * height, 0xFFFFFFu);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
-    TextOutW(dc, pad, 0, text.c_str(), static_cast<int>(text.size()));
-    GdiFlush();
-    int right = 0;
-    for (int x = width - 1; x >= 0 && right == 0; --x)
-        for (int y = 0; y < height; ++y)
-            if ((pixels[static_cast<std::size_t>(y) * width + x] & 0xFFFFFFu) != 0xFFFFFFu) {
-                right = x + 1 - pad;
-                break;
-            }
-    SelectObject(dc, previousFont);
-    SelectObject(dc, previousBitmap);
-    DeleteObject(canvas);
-    DeleteDC(dc);
-    return right > measured.cx ? right : measured.cx;
-}
-
-// The rectangle a label needs for its text in that font. The label draws its
-// text from its left edge; its place keeps what its alignment anchors: the
-// left edge, the right edge or the centre of its design rectangle. The top stays.
-inline RECT FitLabelToText(HWND label, HFONT font, const RECT& design, DWORD alignment) {
-    const int length = GetWindowTextLengthW(label);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(label, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    if (text.empty()) text = L" ";
-    RECT extent{0, 0, 0, 0};
-    HDC dc = GetDC(label);
-    const HGDIOBJ previous = SelectObject(dc, font);
-    DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    const SIZE measured{extent.right - extent.left, extent.bottom - extent.top};
-    // A pixel to spare: smoothed glyphs reach a little past their advance.
-    const int width = DrawnWidth(dc, font, text, measured) + 1;
-    SelectObject(dc, previous);
-    ReleaseDC(label, dc);
-    RECT fitted = design;
-    switch (alignment) {
-    case SS_RIGHT: fitted.left = design.right - width; break;
-    case SS_CENTER: fitted.left = design.left + ((design.right - design.left) - width) / 2; break;
-    default: break;
-    }
-    fitted.right = fitted.left + width;
-    fitted.bottom = fitted.top + measured.cy;
-    return fitted;
-}
 
 // What the program's top-level windows share. Derived handles its messages in
 // HandleMessage, which the window procedure reaches through GWLP_USERDATA.
