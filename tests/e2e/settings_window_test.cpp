@@ -53,6 +53,8 @@ TEST_F(SettingsWindow, OpensFromButtonFilledFromStateWithFocusOnCancel) {
     EXPECT_EQ(Narrow(ControlText(s, IDC_S_LABEL12)),
               "Vantary Gateway is running in the System Tray. Click the icon to open it.");
     EXPECT_EQ(SendRemote(GetDlgItem(s, IDC_S_PASSWORDTEXT), EM_GETPASSWORDCHAR, 0, 0), L'*');
+    for (int box : {IDC_S_EMAILTEXT, IDC_S_CALLSIGNTEXT, IDC_S_PASSWORDTEXT, IDC_S_HOSTPORTNUMBERTEXT})
+        EXPECT_GT(SendRemote(GetDlgItem(s, box), EM_GETLIMITTEXT, 0, 0), 0x10000) << "box " << box << " has a limit";
     EXPECT_EQ(SendRemote(GetDlgItem(s, IDC_S_SHOWPASSWORDSCHECK), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(GetWindow(s, GW_OWNER), nullptr) << "the settings window has an owner";
     EXPECT_TRUE(WaitUntil([&] { return FocusedControl(s) == GetDlgItem(s, IDC_S_CANCELCOMMAND); }, 3000))
