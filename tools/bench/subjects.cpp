@@ -1,6 +1,8 @@
 #include "subjects.h"
 
 #include "../../src/platform/win32/control_ids.h"
+#include "gateway/form_encoding.h"
+#include "gateway/main_form.h"
 #include "bench_service.h"
 #include "clock.h"
 #include "deadline.h"
@@ -60,6 +62,13 @@ double Sender::Send(std::uint16_t port, const std::string& bytes) {
     const int sent = sendto(socket_.get(), bytes.data(), static_cast<int>(bytes.size()), 0,
                             reinterpret_cast<sockaddr*>(&to), sizeof to);
     return sent == static_cast<int>(bytes.size()) ? at : -1;
+}
+
+std::string FormDatagram() {
+    const std::string head = "email=" + EncodeFormBytes(kEmail) + "&password=" + EncodeFormBytes(kPassword) +
+                             "&callsign=" + EncodeFormBytes(kCallsign);
+    const std::string tail = "&api=" + EncodeFormBytes(e2e::Narrow(kGatewayApiKey));
+    return kFormWord + head + "\n" + tail;
 }
 
 std::wstring BenchDir() {

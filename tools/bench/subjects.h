@@ -12,6 +12,8 @@ constexpr char kEmail[] = "bench@example.org";
 constexpr char kPassword[] = "bench-app-pass";
 constexpr char kCallsign[] = "DL1BEN";
 constexpr char kStopWord[] = "VANTARY-BENCH-STOP";
+// Tells the floor client the form's fixed text, before any record.
+constexpr char kFormWord[] = "VANTARY-BENCH-FORM\n";
 
 // A WSJT-X-style contact of the usual size, told apart by its bench id.
 std::string Record(std::size_t n);
@@ -26,6 +28,10 @@ public:
 private:
     e2e::UniqueSocket socket_;
 };
+
+// The form word, then the encoded form before the record and after it, one per
+// line: the fields and the encoding the gateway and the reference forwarder use.
+std::string FormDatagram();
 
 // The folder beside the bench executable, where the build put its programs.
 std::wstring BenchDir();
