@@ -127,8 +127,21 @@ long GatewayRun::ReplyLines() const {
     return static_cast<long>(lines) - 1;
 }
 
+bool GatewayRun::PanesPainted() const {
+    for (int id : {IDC_TEXT1, IDC_TEXT2}) {
+        RECT dirty;
+        if (GetUpdateRect(GetDlgItem(process_.monitor(), id), &dirty, FALSE)) return false;
+    }
+    return true;
+}
+
 bool GatewayRun::WaitForReplyLines(long lines, DWORD timeoutMs) const {
-    return e2e::WaitUntil([&] { return ReplyLines() >= lines; }, timeoutMs, 1);
+    if (!e2e::WaitUntil([&] { return ReplyLines() >= lines && PanesPainted(); }, timeoutMs, 1)) return false;
+    // A paint marks its pane clean as it begins; a message sent now is
+    // answered only once the gateway is back in its loop.
+    bool ok = false;
+    e2e::SendRemote(process_.monitor(), WM_NULL, 0, 0, &ok);
+    return ok;
 }
 
 long long GatewayRun::PaneChars() const {

@@ -51,7 +51,10 @@ public:
 
     // Lines in the replies pane: one per upload that completed. -1 when the window does not answer.
     long ReplyLines() const;
-    // Waits until the replies pane has that many lines (the gateway is then back in its loop).
+    // True when neither pane has anything left to paint.
+    bool PanesPainted() const;
+    // Waits until the replies pane has that many lines and both panes have
+    // painted them: the records are then shown, and the gateway is back in its loop.
     bool WaitForReplyLines(long lines, DWORD timeoutMs) const;
     std::wstring Pane1() const { return process_.Pane1(); }
     std::wstring Pane2() const { return process_.Pane2(); }
