@@ -38,7 +38,7 @@ add_executable(vantary-bench
     ${VANTARY_BENCH_DIR}/report.cpp)
 target_compile_options(vantary-bench PRIVATE ${VANTARY_BENCH_WARNINGS})
 target_include_directories(vantary-bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e/harness ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(vantary-bench PRIVATE vantary_e2e_harness psapi iphlpapi ws2_32 user32 kernel32)
+target_link_libraries(vantary-bench PRIVATE vantary_e2e_harness vantary_core psapi iphlpapi ws2_32 user32 kernel32)
 target_link_options(vantary-bench PRIVATE ${VANTARY_BENCH_LINK} -municode)
 add_dependencies(vantary-bench vantary-gateway vantary-reference-forwarder vantary-empty-window)
 

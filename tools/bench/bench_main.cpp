@@ -47,6 +47,7 @@ int wmain(int argc, wchar_t** argv) {
 
     bench::Phases phases(options, service);
     results.startup = phases.Startup();
+    results.floorLatency = phases.FloorLatency();
     results.referenceLatency = phases.ReferenceLatency();
     results.gatewayLatency = phases.GatewayLatency();
     results.burst = phases.Burst();

@@ -19,7 +19,7 @@ bool Number(const wchar_t* text, unsigned long long* value) {
 std::string Usage() {
     return "usage: vantary-bench [--quick] [--out FILE] [--latency N] [--burst N] [--burst-delay MS]\n"
            "                     [--growth N] [--window N] [--batch N] [--handles-after N] [--idle S]\n"
-           "                     [--starts N] [--service-port P] [--udp-port P]\n";
+           "                     [--starts N] [--service-port P] [--udp-port P] [--floor-port P]\n";
 }
 
 bool ParseOptions(int argc, wchar_t** argv, Options* o, std::string* error) {
@@ -55,6 +55,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o, std::string* error) {
         else if (arg == L"--starts") o->starts = static_cast<unsigned>(n);
         else if (arg == L"--service-port") o->servicePort = static_cast<std::uint16_t>(n);
         else if (arg == L"--udp-port") o->firstUdpPort = static_cast<std::uint16_t>(n);
+        else if (arg == L"--floor-port") o->floorPort = static_cast<std::uint16_t>(n);
         else { *error = "unknown option " + e2e::Narrow(arg); return false; }
     }
     if (o->growthBatch == 0 || o->starts == 0 || o->latencyRecords == 0) { *error = "counts must be above 0"; return false; }

@@ -16,6 +16,7 @@ struct Options {
     unsigned starts = 5;
     std::uint16_t servicePort = 48080;
     std::uint16_t firstUdpPort = 48200;
+    std::uint16_t floorPort = 0;  // the native floor client's UDP port; 0 when none runs
     std::string outPath;
     bool quick = false;
 };

@@ -111,6 +111,23 @@ LatencyRun Phases::ReferenceLatency() {
     return run;
 }
 
+std::optional<LatencyRun> Phases::FloorLatency() {
+    if (!o_.floorPort) return std::nullopt;
+    std::printf("latency: native floor client, %zu + %zu records\n", o_.latencyRecords, o_.latencyRecords);
+    std::fflush(stdout);
+    LatencyRun run;
+    if (sender_.Send(o_.floorPort, FormDatagram()) < 0) {
+        run.error = "cannot send the form to the floor client";
+        return run;
+    }
+    const std::size_t finishedBefore = service_.FinishedCount();
+    run = Latency(o_.floorPort, [&](std::size_t uploads) {
+        return service_.WaitForFinished(finishedBefore + uploads, kSettleTimeoutMs);
+    });
+    sender_.Send(o_.floorPort, kStopWord);
+    return run;
+}
+
 BurstResult Phases::Burst() {
     std::printf("burst: %zu records back to back, the service taking %u ms per reply\n", o_.burstRecords,
                 o_.burstReplyDelayMs);

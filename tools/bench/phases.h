@@ -52,6 +52,8 @@ public:
 
     LatencyRun GatewayLatency();
     LatencyRun ReferenceLatency();
+    // Empty when no floor client was started (no --floor-port).
+    std::optional<LatencyRun> FloorLatency();
     BurstResult Burst();
     GrowthResult Growth();
     StartupResult Startup();

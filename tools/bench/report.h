@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "phases.h"
@@ -14,6 +15,7 @@ struct Results {
     Options options;
     std::string wine;  // the Wine version the run used
     LatencyRun gatewayLatency, referenceLatency;
+    std::optional<LatencyRun> floorLatency;
     BurstResult burst;
     GrowthResult growth;
     StartupResult startup;

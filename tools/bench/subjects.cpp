@@ -1,6 +1,8 @@
 #include "subjects.h"
 
 #include "../../src/platform/win32/control_ids.h"
+#include "gateway/form_encoding.h"
+#include "gateway/main_form.h"
 #include "bench_service.h"
 #include "clock.h"
 #include "deadline.h"
@@ -62,6 +64,13 @@ double Sender::Send(std::uint16_t port, const std::string& bytes) {
     return sent == static_cast<int>(bytes.size()) ? at : -1;
 }
 
+std::string FormDatagram() {
+    const std::string head = "email=" + EncodeFormBytes(kEmail) + "&password=" + EncodeFormBytes(kPassword) +
+                             "&callsign=" + EncodeFormBytes(kCallsign);
+    const std::string tail = "&api=" + EncodeFormBytes(e2e::Narrow(kGatewayApiKey));
+    return kFormWord + head + "\n" + tail;
+}
+
 std::wstring BenchDir() {
     wchar_t path[MAX_PATH];
     const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -118,8 +127,21 @@ long GatewayRun::ReplyLines() const {
     return static_cast<long>(lines) - 1;
 }
 
+bool GatewayRun::PanesPainted() const {
+    for (int id : {IDC_TEXT1, IDC_TEXT2}) {
+        RECT dirty;
+        if (GetUpdateRect(GetDlgItem(process_.monitor(), id), &dirty, FALSE)) return false;
+    }
+    return true;
+}
+
 bool GatewayRun::WaitForReplyLines(long lines, DWORD timeoutMs) const {
-    return e2e::WaitUntil([&] { return ReplyLines() >= lines; }, timeoutMs, 1);
+    if (!e2e::WaitUntil([&] { return ReplyLines() >= lines && PanesPainted(); }, timeoutMs, 1)) return false;
+    // A paint marks its pane clean as it begins; a message sent now is
+    // answered only once the gateway is back in its loop.
+    bool ok = false;
+    e2e::SendRemote(process_.monitor(), WM_NULL, 0, 0, &ok);
+    return ok;
 }
 
 long long GatewayRun::PaneChars() const {

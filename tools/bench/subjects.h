@@ -12,6 +12,8 @@ constexpr char kEmail[] = "bench@example.org";
 constexpr char kPassword[] = "bench-app-pass";
 constexpr char kCallsign[] = "DL1BEN";
 constexpr char kStopWord[] = "VANTARY-BENCH-STOP";
+// Tells the floor client the form's fixed text, before any record.
+constexpr char kFormWord[] = "VANTARY-BENCH-FORM\n";
 
 // A WSJT-X-style contact of the usual size, told apart by its bench id.
 std::string Record(std::size_t n);
@@ -26,6 +28,10 @@ public:
 private:
     e2e::UniqueSocket socket_;
 };
+
+// The form word, then the encoded form before the record and after it, one per
+// line: the fields and the encoding the gateway and the reference forwarder use.
+std::string FormDatagram();
 
 // The folder beside the bench executable, where the build put its programs.
 std::wstring BenchDir();
@@ -45,7 +51,10 @@ public:
 
     // Lines in the replies pane: one per upload that completed. -1 when the window does not answer.
     long ReplyLines() const;
-    // Waits until the replies pane has that many lines (the gateway is then back in its loop).
+    // True when neither pane has anything left to paint.
+    bool PanesPainted() const;
+    // Waits until the replies pane has that many lines and both panes have
+    // painted them: the records are then shown, and the gateway is back in its loop.
     bool WaitForReplyLines(long lines, DWORD timeoutMs) const;
     std::wstring Pane1() const { return process_.Pane1(); }
     std::wstring Pane2() const { return process_.Pane2(); }

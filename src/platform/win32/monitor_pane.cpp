@@ -9,15 +9,21 @@ namespace {
 constexpr DWORD kPaneStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                              ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL;
 
-// A multi-line edit under the dialog manager turns Esc into a close of its
-// parent, which would ask whether to stop the gateway. Esc does nothing here.
-LRESULT CALLBACK IgnoreEscape(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
-    if ((message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR) && wParam == VK_ESCAPE) return 0;
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(edit, IgnoreEscape, id);
-    return DefSubclassProc(edit, message, wParam, lParam);
-}
+// Painting waits until no other message does, so in a burst of records a pane
+// would stand still until the burst ended; after this long it paints at once.
+constexpr ULONGLONG kLongestUnpaintedMs = 250;
 
 }  // namespace
+
+LRESULT CALLBACK MonitorPane::PaneProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR self) {
+    // A multi-line edit under the dialog manager turns Esc into a close of its
+    // parent, which would ask whether to stop the gateway. Esc does nothing here.
+    if ((message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR) && wParam == VK_ESCAPE) return 0;
+    if (message == WM_PAINT) reinterpret_cast<MonitorPane*>(self)->unpaintedSince_ = 0;
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(edit, PaneProc, id);
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
 
 bool MonitorPane::Create(HWND parent, int controlId, HINSTANCE instance) {
     edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", kPaneStyle, 0, 0, 0, 0, parent,
@@ -25,7 +31,7 @@ bool MonitorPane::Create(HWND parent, int controlId, HINSTANCE instance) {
     if (!edit_) return false;
     // The panes are never trimmed; the default 30,000 characters would cut appends short.
     SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
-    SetWindowSubclass(edit_, IgnoreEscape, 1, 0);
+    SetWindowSubclass(edit_, PaneProc, 1, reinterpret_cast<DWORD_PTR>(this));
     return true;
 }
 
@@ -41,10 +47,19 @@ void MonitorPane::Move(const RECT& pixels) {
 
 void MonitorPane::Append(const std::wstring& text) {
     if (!edit_) return;
+    // Under Wine the edit control draws its scroll bars anew on every change, some 10 ms a
+    // pane, and ignores WM_SETREDRAW. The default handling hides the pane from drawing (not
+    // from the user) while it changes; it then paints once, when the thread is free.
+    DefWindowProcW(edit_, WM_SETREDRAW, FALSE, 0);
     // Inserting at the caret rather than setting the whole text keeps each append's cost flat.
     MoveCaretToEnd();
     SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     MoveCaretToEnd();
+    DefWindowProcW(edit_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(edit_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    const ULONGLONG now = GetTickCount64();
+    if (!unpaintedSince_) unpaintedSince_ = now;
+    else if (now - unpaintedSince_ >= kLongestUnpaintedMs) UpdateWindow(edit_);
 }
 
 void MonitorPane::MoveCaretToEnd() {

@@ -20,6 +20,11 @@ public:
     void MoveCaretToEnd();
 
 private:
+    static LRESULT CALLBACK PaneProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self);
+
     // Owned by the parent window, which destroys it.
     HWND edit_ = nullptr;
+    // When the first append since the pane last painted came; 0 when it has painted since.
+    ULONGLONG unpaintedSince_ = 0;
 };
