@@ -359,6 +359,7 @@ export VANTARY_LANES_DIR
 # never meet; one, in this namespace, where no namespace can be made.
 lane_count() {
     local wanted=${VANTARY_LANES:-2}
+    if [ "$(id -u)" = 0 ]; then ip netns del vantary-probe 2>/dev/null || true; fi  # left by a killed run
     if [ "$wanted" -ge 2 ] 2>/dev/null && [ "$(id -u)" = 0 ] && ip netns add vantary-probe 2>/dev/null; then
         ip netns del vantary-probe
         echo "$wanted"
