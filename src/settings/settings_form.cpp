@@ -15,7 +15,7 @@ void Settings_form::Show() {
     }
     if (!view_.Load()) return;
     Form_Load();
-    view_.EnableInput(inputEnabled_);
+    view_.EnableInput(!main_.Busy());
     view_.ShowLoaded();
 }
 
@@ -28,7 +28,6 @@ void Settings_form::Unload() {
 }
 
 void Settings_form::SetInputEnabled(bool enabled) {
-    inputEnabled_ = enabled;
     if (view_.Loaded()) view_.EnableInput(enabled);
 }
 
@@ -39,7 +38,7 @@ void Settings_form::Form_Load() {
     view_.SetBoxes({main_.email, main_.password, main_.callsign, main_.HostPortNumber});
 }
 
-bool Settings_form::TakesInput() const { return view_.Loaded() && inputEnabled_ && main_.TakesInput(); }
+bool Settings_form::TakesInput() const { return view_.Loaded() && main_.TakesInput(); }
 
 void Settings_form::SaveCommand_Click() {
     if (!TakesInput()) return;

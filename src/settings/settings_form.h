@@ -22,7 +22,8 @@ public:
     // Closes without applying anything.
     void Unload();
     bool Loaded() const { return view_.Loaded(); }
-    // Off while the gateway waits for a reply or an answer.
+    // Off while the gateway waits for a reply or an answer; a window loaded
+    // meanwhile asks the gateway itself.
     void SetInputEnabled(bool enabled);
 
     void SaveCommand_Click();
@@ -38,7 +39,6 @@ private:
 
     SettingsView& view_;
     Main_form& main_;
-    bool inputEnabled_ = true;
 };
 
 // A blocked gateway is unblocked once any credential differs, letter case
