@@ -353,15 +353,18 @@ stop_stunnel() {
 
 VANTARY_LANES_DIR=$VANTARY_BUILD/lanes
 export VANTARY_LANES_DIR
+# Namespaces are machine-wide: a second checkout (a git worktree) running its
+# tests at the same time must not take or delete this one's.
+VANTARY_NS_TAG=$(printf '%s' "$VANTARY_ROOT" | cksum | cut -d' ' -f1)
 
 # How many lanes the end-to-end tests get: two (they wait far more than they
 # compute), each in a network namespace of its own so that the fixed ports
 # never meet; one, in this namespace, where no namespace can be made.
 lane_count() {
     local wanted=${VANTARY_LANES:-2}
-    if [ "$(id -u)" = 0 ]; then ip netns del vantary-probe 2>/dev/null || true; fi  # left by a killed run
-    if [ "$wanted" -ge 2 ] 2>/dev/null && [ "$(id -u)" = 0 ] && ip netns add vantary-probe 2>/dev/null; then
-        ip netns del vantary-probe
+    if [ "$(id -u)" = 0 ]; then ip netns del "vantary-probe-$VANTARY_NS_TAG" 2>/dev/null || true; fi  # left by a killed run
+    if [ "$wanted" -ge 2 ] 2>/dev/null && [ "$(id -u)" = 0 ] && ip netns add "vantary-probe-$VANTARY_NS_TAG" 2>/dev/null; then
+        ip netns del "vantary-probe-$VANTARY_NS_TAG"
         echo "$wanted"
     else
         echo 1
@@ -392,7 +395,7 @@ start_lanes() {
         mkdir -p "$dir"
         ns=""
         if [ "$count" -gt 1 ]; then
-            ns=vantary-lane$i
+            ns=vantary-lane$i-$VANTARY_NS_TAG
             ip netns add "$ns" 2>/dev/null || true  # left by a run that was killed
             ip netns exec "$ns" ip link set lo up
         elif port_open "$VANTARY_PLAIN_PORT"; then
