@@ -9,6 +9,7 @@
 #include "platform/win32/monitor_window.h"
 #include "platform/win32/profile_store_win32.h"
 #include "platform/win32/settings_window_win32.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/tray_icon_win32.h"
 #include "platform/win32/udp_socket_win32.h"
 #include "platform/win32/winhttp_library.h"
@@ -41,7 +42,7 @@ int RunMessageLoop(HWND monitor, const SettingsWindowWin32& settings) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Whatever is loaded from here on comes from the system folder, never from
     // the program's own, which is often Downloads.
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    RestrictDllSearchToSystem();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     WinsockSession winsock;

@@ -1,5 +1,7 @@
 #include "platform/win32/winhttp_library.h"
 
+#include "platform/win32/system_library.h"
+
 namespace {
 // GCC takes void (*)() as the one function type any other casts to silently.
 template <class Function>
@@ -10,7 +12,7 @@ bool Resolve(HMODULE module, const char* name, Function& function) {
 }
 }  // namespace
 
-WinHttpLibrary::WinHttpLibrary() : module_(LoadLibraryExW(L"winhttp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+WinHttpLibrary::WinHttpLibrary() : module_(LoadSystemLibrary(L"winhttp.dll")) {
     if (!module_) {
         api_.loadError = GetLastError();
         return;
