@@ -1,5 +1,7 @@
 #include "platform/win32/udp_socket_win32.h"
 
+#include <ws2tcpip.h>
+
 #include "platform/win32/error_text.h"
 
 namespace {
@@ -8,6 +10,19 @@ BindResult Failure(int error) {
     result.ok = false;
     result.description = SystemErrorText(static_cast<unsigned long>(error));
     return result;
+}
+
+// One socket for both families: "localhost" is ::1 first on current Windows,
+// and a logger elsewhere on the LAN may send over either. Null where the
+// system has no IPv6, or cannot take IPv4 on an IPv6 socket.
+handles::Socket DualStackSocket() {
+    handles::Socket s(socket(AF_INET6, SOCK_DGRAM, IPPROTO_UDP));
+    if (!s) return s;
+    DWORD v6only = 0;
+    if (setsockopt(s.Get(), IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&v6only), sizeof v6only) ==
+        SOCKET_ERROR)
+        return handles::Socket();
+    return s;
 }
 }  // namespace
 
@@ -20,17 +35,30 @@ void UdpSocketWin32::Close() {
 
 BindResult UdpSocketWin32::Bind(std::uint16_t localPort) {
     Close();
-    handles::Socket s(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    handles::Socket s = DualStackSocket();
+    const bool dualStack = static_cast<bool>(s);
+    if (!dualStack) s = handles::Socket(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     if (!s) return Failure(WSAGetLastError());
+    // No other program may bind the port after us and take the operator's
+    // contacts; checked, since a shared port would lose them without a word.
+    BOOL exclusive = TRUE;
+    if (setsockopt(s.Get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+                   sizeof exclusive) == SOCKET_ERROR)
+        return Failure(WSAGetLastError());
     // A burst waits here while an upload holds the thread.
     int size = kReceiveBufferBytes;
     setsockopt(s.Get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    address.sin_port = htons(localPort);
-    if (bind(s.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR)
-        return Failure(WSAGetLastError());
+    sockaddr_in6 any6{};
+    any6.sin6_family = AF_INET6;
+    any6.sin6_addr = in6addr_any;
+    any6.sin6_port = htons(localPort);
+    sockaddr_in any4{};
+    any4.sin_family = AF_INET;
+    any4.sin_addr.s_addr = htonl(INADDR_ANY);
+    any4.sin_port = htons(localPort);
+    const int bound = dualStack ? bind(s.Get(), reinterpret_cast<const sockaddr*>(&any6), sizeof any6)
+                                : bind(s.Get(), reinterpret_cast<const sockaddr*>(&any4), sizeof any4);
+    if (bound == SOCKET_ERROR) return Failure(WSAGetLastError());
     if (WSAAsyncSelect(s.Get(), window_, message_, FD_READ) == SOCKET_ERROR) return Failure(WSAGetLastError());
     socket_ = std::move(s);
     return BindResult{};

@@ -25,6 +25,18 @@ bool UdpSender::Send(std::uint16_t port, const std::string& bytes) const {
 
 bool SendDatagram(std::uint16_t port, const std::string& bytes) { return UdpSender().Send(port, bytes); }
 
+bool SendDatagramToIpv6Loopback(std::uint16_t port, const std::string& bytes) {
+    UniqueSocket s(socket(AF_INET6, SOCK_DGRAM, IPPROTO_UDP));
+    if (!s) return false;
+    sockaddr_in6 to{};
+    to.sin6_family = AF_INET6;
+    to.sin6_port = htons(port);
+    to.sin6_addr = in6addr_loopback;
+    const int sent = sendto(s.get(), bytes.data(), static_cast<int>(bytes.size()), 0,
+                            reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    return sent == static_cast<int>(bytes.size());
+}
+
 bool IsUdpPortHeld(std::uint16_t port) {
     UniqueSocket s(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     if (!s) return false;

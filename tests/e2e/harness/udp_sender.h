@@ -22,6 +22,8 @@ private:
 
 // The same from a socket used once.
 bool SendDatagram(std::uint16_t port, const std::string& bytes);
+// The same to [::1]:port, as a logger told "localhost" sends on current Windows.
+bool SendDatagramToIpv6Loopback(std::uint16_t port, const std::string& bytes);
 
 // True when some other socket holds the UDP port on all addresses: our own
 // bind then fails with WSAEADDRINUSE. Only call it once the gateway has
