@@ -1,6 +1,7 @@
 #include "ui_probe.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -159,10 +160,12 @@ std::optional<MessageBoxView> WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
     // The box paints just after it shows, and its icon is read from the
     // screen: read again until the icon is there (a box without one has none to wait for).
     MessageBoxView view = ReadMessageBox(box);
+    const DWORD shown = GetTickCount();
     WaitUntil([&] {
         view = ReadMessageBox(box);
         return view.icon != BoxIcon::Unknown || !IsWindow(box);
-    }, 3000, 30);
+    }, 10000, 30);
+    if (GetTickCount() - shown > 2000) std::printf("note: the box took %lu ms to paint its icon\n", GetTickCount() - shown);
     return view;
 }
 
