@@ -7,6 +7,7 @@
 #include "gateway/port_text.h"
 #include "gateway/reply_text.h"
 #include "settings/settings_file.h"
+#include "settings/window_placement.h"
 #include "tray/tray_logic.h"
 
 const wchar_t kGatewayVersion[] = L"v2.03";
@@ -31,6 +32,22 @@ private:
 };
 }  // namespace
 
+// Asks the socket for its next datagram once the current one is done with.
+class Main_form::ReadCheckOnExit {
+public:
+    explicit ReadCheckOnExit(Main_form& form) : form_(form) {}
+    ~ReadCheckOnExit() {
+        if (armed_ && form_.Running()) form_.ports_.Winsock1.RequestReadCheck();
+    }
+    void Cancel() { armed_ = false; }
+    ReadCheckOnExit(const ReadCheckOnExit&) = delete;
+    ReadCheckOnExit& operator=(const ReadCheckOnExit&) = delete;
+
+private:
+    Main_form& form_;
+    bool armed_ = true;
+};
+
 // Marks the gateway busy for as long as an upload or a message box waits.
 class Main_form::BusyScope {
 public:
@@ -49,7 +66,8 @@ std::wstring ShowableInPane(std::wstring text) {
     return text;
 }
 
-Main_form::Main_form(const MainFormPorts& ports) : ports_(ports), settings_form_(ports.settingsView, *this) {}
+Main_form::Main_form(const MainFormPorts& ports)
+    : ports_(ports), settings_form_(ports.settingsView, *this), trayPresence_(ports.tray) {}
 
 void Main_form::EnterBusy() {
     if (busy_++ == 0 && !Ended()) settings_form_.SetInputEnabled(false);
@@ -82,11 +100,20 @@ void Main_form::Form_Load() {
     }
     phase_ = Phase::Running;
 
-    if (SettingsFileExists()) {
-        LoadSettingsFromINI();
-    } else {
+    if (!SettingsFileExists()) {
         SetDefaultSettings();
+    } else if (const unsigned long readError = ports_.profile.ReadError(IniFilePath)) {
+        // Held open against readers, say by a backup tool: the defaults
+        // serve this run, and the file keeps the operator's values.
+        settingsUnread_ = true;
+        SetDefaultSettings();
+        ShowMessage(messages::SettingsNotRead(IniFilePath, ports_.profile.ErrorText(readError)),
+                    messages::kWarningStyle);
+        if (Ended()) return;
+    } else {
+        LoadSettingsFromINI();
     }
+    KeepMonitorOnScreen();
 
     ports_.Winsock1.Close();
     ports_.Winsock1.SetProtocolUdp();
@@ -95,8 +122,7 @@ void Main_form::Form_Load() {
     // The session may have ended while that message waited.
     if (Ended()) return;
 
-    ports_.tray.Add();
-    startUpDone_ = true;
+    trayPresence_.Start();
 }
 
 void Main_form::Form_QueryUnload(std::int16_t& cancel, std::int16_t unloadMode) {
@@ -105,24 +131,38 @@ void Main_form::Form_QueryUnload(std::int16_t& cancel, std::int16_t unloadMode) 
 }
 
 void Main_form::Form_Unload(std::int16_t& /*cancel*/) {
-    SaveSettingsToINI();
+    // A file that could not be read keeps its values until the operator saves.
+    saveError_ = settingsUnread_ ? 0 : SaveSettingsToINI();
     ports_.Winsock1.Close();
     settings_form_.Unload();
-    ports_.tray.Remove();
+    trayPresence_.Remove();
 }
 
+namespace {
+// Windows' end of the session and a close from outside (Task Manager, taskkill)
+// end the program without a question, whatever waits.
+bool ClosesWithoutAsking(std::int16_t unloadMode) {
+    return unloadMode == kAppWindows || unloadMode == kAppTaskManager;
+}
+}  // namespace
+
 bool Main_form::Close(std::int16_t unloadMode) {
-    if (Ended()) return true;
+    if (Ended()) {
+        // Say a box of the shut-down still waits: the window goes, and the box with it.
+        if (ClosesWithoutAsking(unloadMode)) ports_.view.Destroy();
+        return true;
+    }
     if (!Running()) {
         // Refused, or still asking whether it may run: nothing of its own to
         // save or remove. It ends with the session, and otherwise after OK.
-        if (unloadMode != kAppWindows) return false;
+        if (!ClosesWithoutAsking(unloadMode)) return false;
         phase_ = Phase::Ended;
         ports_.view.Destroy();
         return true;
     }
-    // Only the session's end may close the program under a waiting box.
-    if (unloadMode != kAppWindows && Busy()) return false;
+    if (!ClosesWithoutAsking(unloadMode) && Busy()) return false;
+    // Nobody answers a box at the session's end, and a box that waited goes with the window.
+    const bool mayReport = unloadMode != kAppWindows && !Busy();
     std::int16_t cancel = kFalse;
     Form_QueryUnload(cancel, unloadMode);
     // A session end while the question waited has done the work.
@@ -130,12 +170,17 @@ bool Main_form::Close(std::int16_t unloadMode) {
     if (cancel) return false;
     phase_ = Phase::Ended;
     Form_Unload(cancel);
+    if (mayReport && saveError_) {
+        ports_.boxes.Show(messages::SettingsNotSaved(IniFilePath, ports_.profile.ErrorText(saveError_), false),
+                          messages::kWarningStyle);
+    }
     ports_.view.Destroy();
     return true;
 }
 
 void Main_form::HideCommand_Click() {
-    if (TakesInput()) ports_.view.Hide();
+    // Without an icon in the tray nothing would bring the window back.
+    if (TakesInput() && trayPresence_.InTray()) ports_.view.Hide();
 }
 
 void Main_form::settingsCommand_Click() {
@@ -146,16 +191,20 @@ void Main_form::Winsock1_DataArrival() {
     // Message boxes dispatch socket events while they wait; a datagram read
     // then would replace the record a pending retry is about to send.
     if (uploadInProgress_ || !Running()) return;
+    // Whatever happens below, even a throw, the next datagram gets its turn.
+    ReadCheckOnExit rearm(*this);
     std::optional<std::string> datagram = ports_.Winsock1.ReadPending();
-    if (!datagram) return;
-    {
-        FlagGuard uploading(uploadInProgress_);
-        BusyScope busy(*this);
-        ADIFrecordBytes = std::move(*datagram);
-        ADIFrecord = ports_.codec.FromAnsi(ADIFrecordBytes);
-        UploadADIFrecord();
+    if (!datagram) {
+        // Nothing waits: the socket tells of the next arrival itself. Asking
+        // again here would post check after check and starve the painting.
+        rearm.Cancel();
+        return;
     }
-    if (Running()) ports_.Winsock1.RequestReadCheck();
+    FlagGuard uploading(uploadInProgress_);
+    BusyScope busy(*this);
+    ADIFrecordBytes = std::move(*datagram);
+    ADIFrecord = ports_.codec.FromAnsi(ADIFrecordBytes);
+    UploadADIFrecord();
 }
 
 void Main_form::Winsock1_Error(int /*number*/, const std::wstring& description) {
@@ -249,7 +298,12 @@ SaveOutcome Main_form::SaveFromSettingsWindow(const SettingsBoxes& boxes) {
     CopyBoxesToState(*this, boxes);
     const BindResult bound = RebindListener();
     if (bound.ok) {
-        SaveSettingsToINI();
+        // The operator's own values now: the file may take them.
+        settingsUnread_ = false;
+        if (const unsigned long error = SaveSettingsToINI()) {
+            ShowMessage(messages::SettingsNotSaved(IniFilePath, ports_.profile.ErrorText(error), true),
+                        messages::kWarningStyle);
+        }
         return SaveOutcome::Saved;
     }
     // Keep receiving where we did, before the operator is told, so that a
@@ -263,13 +317,17 @@ SaveOutcome Main_form::SaveFromSettingsWindow(const SettingsBoxes& boxes) {
     return SaveOutcome::PortFailed;
 }
 
-std::string Main_form::IniPathAnsi() const {
-    std::string path = ports_.codec.ToAnsi(IniFilePath);
-    if (ports_.codec.FromAnsi(path) == IniFilePath) return path;
+ProfilePath Main_form::IniPath() const {
+    ProfilePath path;
+    path.wide = IniFilePath;
+    path.ansi = ports_.codec.ToAnsi(IniFilePath);
+    if (ports_.codec.FromAnsi(path.ansi) == IniFilePath) return path;
     // The code page cannot name the folder, or names another one: its short
-    // name is ASCII. Otherwise every start would lose the credentials.
+    // name is ASCII. A volume without short names leaves the wide name alone.
+    // Otherwise every start would lose the credentials.
     const std::wstring folder = ports_.app.ShortPath(ports_.app.ExeFolder());
-    return folder.empty() ? path : ports_.codec.ToAnsi(folder + L"\\" + ports_.app.ExeTitle() + L".ini");
+    path.ansi = folder.empty() ? std::string() : ports_.codec.ToAnsi(folder + L"\\" + ports_.app.ExeTitle() + L".ini");
+    return path;
 }
 
 bool Main_form::SettingsFileExists() { return ports_.profile.OrdinaryFileExists(IniFilePath); }
@@ -278,7 +336,7 @@ void Main_form::LoadSettingsFromINI() {
     CredentialsSection = L"Credentials";
     UDPSettingsSection = L"GatewayUDPsettings";
     FormLocationSection = L"FormLocation";
-    const StoredSettings stored = LoadSettings(SettingsFile{ports_.profile, ports_.codec, IniPathAnsi()});
+    const StoredSettings stored = LoadSettings(SettingsFile{ports_.profile, ports_.codec, IniPath()});
     email = stored.email;
     password = stored.password;
     callsign = stored.callsign;
@@ -296,12 +354,21 @@ void Main_form::SetDefaultSettings() {
     ports_.view.SetTop((ports_.view.ScreenHeight() - ports_.view.OuterHeight()) / 2);
 }
 
-void Main_form::SaveSettingsToINI() {
+unsigned long Main_form::SaveSettingsToINI() {
     CredentialsSection = L"Credentials";
     UDPSettingsSection = L"GatewayUDPsettings";
     FormLocationSection = L"FormLocation";
-    SaveSettings(SettingsFile{ports_.profile, ports_.codec, IniPathAnsi()}, *this, ports_.view.Top(),
-                 ports_.view.Left());
+    return SaveSettings(SettingsFile{ports_.profile, ports_.codec, IniPath()}, *this, ports_.view.Top(),
+                        ports_.view.Left());
+}
+
+void Main_form::KeepMonitorOnScreen() {
+    const ScreenRect window{ports_.view.Left(), ports_.view.Top(), ports_.view.OuterWidth(),
+                            ports_.view.OuterHeight()};
+    if (const std::optional<ScreenPoint> at = PlaceWhereVisible(window, ports_.view.WorkAreas())) {
+        ports_.view.SetLeft(at->left);
+        ports_.view.SetTop(at->top);
+    }
 }
 
 void Main_form::TrayIcon_Notify(unsigned mouseMessage) {
@@ -324,7 +391,7 @@ void Main_form::menuShowSettings_Click() {
 }
 
 void Main_form::menuHideThisPopupMenu_Click() {
-    if (TakesInput()) ports_.view.Hide();
+    if (TakesInput() && trayPresence_.InTray()) ports_.view.Hide();
 }
 
 void Main_form::menuExitVantaryGateway_Click() { Close(kFormCode); }
@@ -350,7 +417,7 @@ void Main_form::OnCloseRequest(CloseSource source) {
         settings_form_.Form_QueryUnload();
         return;
     }
-    Close(kFormControlMenu);
+    Close(source == CloseSource::MonitorOutside ? kAppTaskManager : kFormControlMenu);
 }
 
 void Main_form::OnEndSession() { Close(kAppWindows); }
@@ -368,6 +435,9 @@ void Main_form::OnSocketNotification(std::uintptr_t socket, unsigned events, int
 void Main_form::OnTrayNotification(unsigned mouseMessage) { TrayIcon_Notify(mouseMessage); }
 
 void Main_form::OnTaskbarCreated() {
-    // Before start-up has added it there is no icon to bring back.
-    if (Running() && startUpDone_) ports_.tray.AddAgain();
+    if (Running()) trayPresence_.OnTaskbarCreated();
+}
+
+void Main_form::OnTrayRetryTimer() {
+    if (Running()) trayPresence_.OnRetryTimer();
 }

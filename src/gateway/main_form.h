@@ -14,6 +14,7 @@
 #include "platform/udp_socket.h"
 #include "platform/window_events.h"
 #include "settings/settings_form.h"
+#include "tray/tray_presence.h"
 
 struct MainFormPorts {
     Application& app;
@@ -64,12 +65,14 @@ public:
     void Winsock1_DataArrival();
     void Winsock1_Error(int number, const std::wstring& description);
 
-    void SaveSettingsToINI();
+    // 0 when every key was written, else the first failure's error number.
+    unsigned long SaveSettingsToINI();
     // The settings window's Save up to its unload: unblock rule, copy, re-bind,
     // settings file. A port that cannot be bound keeps the previous one.
     SaveOutcome SaveFromSettingsWindow(const SettingsBoxes& boxes);
     float MonitorLeft() const { return ports_.view.Left(); }
     float MonitorTop() const { return ports_.view.Top(); }
+    std::vector<ScreenRect> MonitorWorkAreas() const { return ports_.view.WorkAreas(); }
     Settings_form& SettingsForm() { return settings_form_; }
 
     // The tray icon's notification and its menu.
@@ -89,10 +92,12 @@ public:
     void OnSocketNotification(std::uintptr_t socket, unsigned events, int error) override;
     void OnTrayNotification(unsigned mouseMessage) override;
     void OnTaskbarCreated() override;
+    void OnTrayRetryTimer() override;
 
 private:
     enum class Phase { Starting, Refused, Running, Ended };
     class BusyScope;
+    class ReadCheckOnExit;
 
     int ShowMessage(const std::wstring& text, unsigned style);
     void EnterBusy();
@@ -105,10 +110,12 @@ private:
     bool SettingsFileExists();
     void LoadSettingsFromINI();
     void SetDefaultSettings();
-    std::string IniPathAnsi() const;
+    void KeepMonitorOnScreen();
+    ProfilePath IniPath() const;
 
     MainFormPorts ports_;
     Settings_form settings_form_;
+    tray::Presence trayPresence_;
     std::int16_t UploadTrials = 0;
     std::wstring IniFilePath;
     std::wstring CredentialsSection;
@@ -119,7 +126,10 @@ private:
     Phase phase_ = Phase::Starting;
     int busy_ = 0;
     bool uploadInProgress_ = false;
-    bool startUpDone_ = false;
+    // The file exists but could not be read: what the program holds is not
+    // the operator's, and must not replace what the file keeps.
+    bool settingsUnread_ = false;
+    unsigned long saveError_ = 0;  // of the shut-down's save
 };
 
 // What a pane can show of a text: the edit control would end it at a NUL.

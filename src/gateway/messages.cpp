@@ -25,4 +25,19 @@ std::wstring PortKept(const std::wstring& port, const std::wstring& reason, cons
            L"\". Correct the port, or press Cancel to keep it.";
 }
 
+std::wstring SettingsNotSaved(const std::wstring& path, const std::wstring& reason, bool applied) {
+    const std::wstring head = L"Vantary Gateway could not save its settings to\r\n" + path + L"\r\n" + reason + L"\r\n\r\n";
+    const std::wstring where = L"a folder you can write, such as Documents";
+    if (applied)
+        return head + L"The new settings apply until the gateway ends, but the next start will not have them.\r\n"
+                      L"Close any program that holds the file, or move the gateway to " + where + L", then save again.";
+    return head + L"The next start will not have the settings of this run.\r\nMove the gateway to " + where + L".";
+}
+
+std::wstring SettingsNotRead(const std::wstring& path, const std::wstring& reason) {
+    return L"Vantary Gateway could not read its settings from\r\n" + path + L"\r\n" + reason +
+           L"\r\n\r\nIt runs without them for now and leaves the file as it is until you save the settings "
+           L"in the Settings window. Close the program that holds the file, then start the gateway again.";
+}
+
 }  // namespace messages

@@ -23,6 +23,7 @@ inline const wchar_t kUploadManually[] = L"Upload log manually when Vantary is b
 constexpr unsigned kErrorStyle = mb::kSystemModal | mb::kIconError;              // 0x1010
 constexpr unsigned kInformationStyle = mb::kSystemModal | mb::kIconInformation;  // 0x1040
 constexpr unsigned kSocketErrorStyle = mb::kSystemModal;                         // 0x1000
+constexpr unsigned kWarningStyle = mb::kSystemModal | mb::kIconWarning;          // 0x1030
 
 // "Error", the number with its sign position, then the advice.
 std::wstring NoConnection(long errorNumber);
@@ -31,4 +32,10 @@ std::wstring SocketError(const std::wstring& description);
 std::wstring BindFailed(const std::wstring& port, const std::wstring& reason);
 // A port refused at Save while the previous one receives again.
 std::wstring PortKept(const std::wstring& port, const std::wstring& reason, const std::wstring& previousPort);
+
+// The settings file could not be written; `applied` when the values still
+// hold for this run (a Save in the settings window).
+std::wstring SettingsNotSaved(const std::wstring& path, const std::wstring& reason, bool applied);
+// The settings file exists but could not be read at start-up.
+std::wstring SettingsNotRead(const std::wstring& path, const std::wstring& reason);
 }  // namespace messages

@@ -1,5 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
+
+#include "platform/screen_rect.h"
 
 enum class Pane { Text1, Text2 };
 
@@ -19,6 +22,8 @@ public:
     virtual float OuterHeight() const = 0;
     virtual float ScreenWidth() const = 0;
     virtual float ScreenHeight() const = 0;
+    // The work areas of the monitors there are now, the primary one first.
+    virtual std::vector<ScreenRect> WorkAreas() const = 0;
 
     virtual bool IsVisible() const = 0;  // a minimised window counts as visible
     virtual void Show() = 0;

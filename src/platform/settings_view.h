@@ -21,6 +21,8 @@ public:
 
     virtual void SetVersionCaption(const std::wstring& text) = 0;
     virtual void MoveTo(float leftTwips, float topTwips) = 0;
+    virtual float OuterWidth() const = 0;
+    virtual float OuterHeight() const = 0;
     virtual void SetBoxes(const SettingsBoxes& boxes) = 0;
     virtual SettingsBoxes Boxes() const = 0;
     virtual bool ShowPasswordTicked() const = 0;

@@ -4,10 +4,14 @@
 class TrayIcon {
 public:
     virtual ~TrayIcon() = default;
-    virtual void Add() = 0;
-    // The shell's taskbar was made anew: the icon is added again, whether or
-    // not the shell kept it.
-    virtual void AddAgain() = 0;
+    // True when the shell took the icon; a shell still starting may refuse it.
+    virtual bool Add() = 0;
+    // Adds the icon again, whether or not the shell kept an earlier one.
+    virtual bool AddAgain() = 0;
+    // Removes whatever an add may have left in the tray, even one the shell
+    // reported as failed (a timed-out add can still have added it).
     virtual void Remove() = 0;
     virtual void ShowMenu() = 0;
+    // Asks for a tick every few seconds while on, to try the icon again.
+    virtual void SetRetryTimer(bool on) = 0;
 };

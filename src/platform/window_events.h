@@ -17,6 +17,7 @@ enum class UiCommand {
 
 enum class CloseSource {
     MonitorFrame,   // close box, window menu, Alt+F4
+    MonitorOutside, // a close that did not come from the frame: Task Manager, taskkill, an installer
     SettingsFrame,
 };
 
@@ -36,4 +37,6 @@ public:
     virtual void OnTrayNotification(unsigned mouseMessage) = 0;
     // The shell's taskbar was created again; its icons are gone.
     virtual void OnTaskbarCreated() = 0;
+    // The tick that tries the tray icon again while the shell has not taken it.
+    virtual void OnTrayRetryTimer() = 0;
 };

@@ -30,10 +30,12 @@ StoredSettings LoadSettings(const SettingsFile& file) {
     return s;
 }
 
-void SaveSettings(const SettingsFile& file, const GatewayState& state, float top, float left) {
+unsigned long SaveSettings(const SettingsFile& file, const GatewayState& state, float top, float left) {
     const wchar_t separator = file.codec.DecimalSeparator();
+    unsigned long firstError = 0;
     auto write = [&](const char* section, const char* key, const std::wstring& value) {
-        file.store.WriteString(section, key, file.codec.ToAnsi(value), file.path);
+        const unsigned long error = file.store.WriteString(section, key, file.codec.ToAnsi(value), file.path);
+        if (!firstError) firstError = error;
     };
     write(kCredentialsSection, "email", state.email);
     write(kCredentialsSection, "password", state.password);
@@ -41,4 +43,5 @@ void SaveSettings(const SettingsFile& file, const GatewayState& state, float top
     write(kUDPSettingsSection, "HostPortNumber", state.HostPortNumber);
     write(kFormLocationSection, "FormTop", SingleToText(top, separator));
     write(kFormLocationSection, "FormLeft", SingleToText(left, separator));
+    return firstError;
 }

@@ -14,7 +14,7 @@ inline const wchar_t kMissingPort[] = L"2233";
 struct SettingsFile {
     ProfileStore& store;
     const AnsiCodec& codec;
-    std::string path;  // in the code page, as the profile functions take it
+    ProfilePath path;
 };
 
 std::wstring ReadProfileText(const SettingsFile& file, const char* section, const char* key);
@@ -25,4 +25,6 @@ struct StoredSettings {
     float top = 0, left = 0;
 };
 StoredSettings LoadSettings(const SettingsFile& file);
-void SaveSettings(const SettingsFile& file, const GatewayState& state, float top, float left);
+// Writes all six keys, each even when an earlier one failed; 0 when every
+// write succeeded, else the first failure's error number.
+unsigned long SaveSettings(const SettingsFile& file, const GatewayState& state, float top, float left);

@@ -1,6 +1,7 @@
 #include "settings/settings_form.h"
 
 #include "gateway/main_form.h"
+#include "settings/window_placement.h"
 
 namespace {
 // The window opens this far right of and below the monitor window's corner.
@@ -33,8 +34,14 @@ void Settings_form::SetInputEnabled(bool enabled) {
 
 void Settings_form::Form_Load() {
     view_.SetVersionCaption(main_.Version);
-    // Also when the monitor window is hidden in the tray.
-    view_.MoveTo(main_.MonitorLeft() + kOffsetFromMonitor, main_.MonitorTop() + kOffsetFromMonitor);
+    // Also when the monitor window is hidden in the tray; but never off every screen.
+    ScreenRect place{main_.MonitorLeft() + kOffsetFromMonitor, main_.MonitorTop() + kOffsetFromMonitor,
+                     view_.OuterWidth(), view_.OuterHeight()};
+    if (const std::optional<ScreenPoint> at = PlaceWhereVisible(place, main_.MonitorWorkAreas())) {
+        place.left = at->left;
+        place.top = at->top;
+    }
+    view_.MoveTo(place.left, place.top);
     view_.SetBoxes({main_.email, main_.password, main_.callsign, main_.HostPortNumber});
 }
 

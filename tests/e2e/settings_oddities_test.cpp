@@ -13,7 +13,7 @@ bool PlatformRefusesWriting(const std::wstring& path) {
 }
 
 // Hand-edited, damaged or locked settings files: the gateway reads what it
-// can, never reports the file, and keeps running.
+// can, tells a save that did not reach the file, and keeps running.
 class OddSettingsFile : public GatewayTest {
 protected:
     void TearDown() override {
@@ -55,6 +55,27 @@ protected:
         std::wstring error;
         ASSERT_TRUE(gateway_.CloseAndConfirm(&error)) << Narrow(error);
         EXPECT_FALSE(gateway_.IsRunning());
+    }
+
+    // The box that tells a save that did not reach the file; answered with OK.
+    void ExpectSaveFailure(const std::string& tail) {
+        auto box = gateway_.WaitForBox();
+        ASSERT_TRUE(box) << "a failed save was not reported";
+        const std::string text = Narrow(box->text);
+        EXPECT_EQ(text.rfind("Vantary Gateway could not save its settings to\r\n" +
+                                 Narrow(folder_->settingsPath()) + "\r\n", 0), 0u) << text;
+        EXPECT_NE(text.find(tail), std::string::npos) << text;
+        EXPECT_EQ(ToString(box->icon), std::string("warning"));
+        EXPECT_TRUE(box->topmost);
+        AnswerAndWait(*box, IDOK);
+    }
+
+    // Close box, Yes, the report, then the end.
+    void CloseExpectingSaveFailure() {
+        PostMessageW(gateway_.monitor(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        AnswerAndWait(ExpectBox(kMsgReallyStop, BoxIcon::Warning, true), IDYES);
+        ExpectSaveFailure("The next start will not have the settings of this run.");
+        EXPECT_TRUE(gateway_.WaitForExit(kReplyTimeoutMs)) << "still running after the report";
     }
 };
 
@@ -133,7 +154,7 @@ TEST_F(OddSettingsFile, AFolderNameOutsideTheCodePageStillHoldsTheSettings) {
     EXPECT_NE(after.find("email=cp@example.org\r\n"), std::string::npos) << after;
 }
 
-TEST_F(OddSettingsFile, ReadOnlyFileIsReadAndAFailedSaveIsNotReported) {
+TEST_F(OddSettingsFile, ReadOnlyFileIsReadAndAFailedSaveIsReported) {
     const std::string file = SettingsText("ro@example.org", "pw", "DL1RO", "42124");
     ASSERT_TRUE(folder_->WriteSettings(file));
     ASSERT_TRUE(SetFileAttributesW(folder_->settingsPath().c_str(), FILE_ATTRIBUTE_READONLY));
@@ -141,13 +162,15 @@ TEST_F(OddSettingsFile, ReadOnlyFileIsReadAndAFailedSaveIsNotReported) {
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(posted, (std::vector<std::string>{"ro@example.org", "pw", "DL1RO"}));
     MoveMonitor(32, 64);
-    CloseWithoutAnyOtherBox();
     // Wine run as root writes read-only files like any other; where the
-    // platform keeps them, the gateway's save must leave this one as it was.
-    if (PlatformRefusesWriting(folder_->settingsPath()))
+    // platform keeps them, the save is reported and the file left as it was.
+    if (PlatformRefusesWriting(folder_->settingsPath())) {
+        CloseExpectingSaveFailure();
         EXPECT_EQ(folder_->ReadSettings(), file) << "a read-only file was changed";
-    else
+    } else {
+        CloseWithoutAnyOtherBox();
         std::printf("note: this platform writes read-only files, so the save went through\n");
+    }
 
     // The next start loads what the file held before.
     GatewayProcess next;
@@ -159,9 +182,9 @@ TEST_F(OddSettingsFile, ReadOnlyFileIsReadAndAFailedSaveIsNotReported) {
     next.Kill();
 }
 
-// Another program holding the file open against writers makes every save fail,
-// whoever runs the test.
-TEST_F(OddSettingsFile, LockedFileIsReadAndAFailedSaveIsNotReported) {
+// Another program holding the file open against writers (a backup tool, an
+// editor) makes every save fail, whoever runs the test.
+TEST_F(OddSettingsFile, LockedFileIsReadAndEveryFailedSaveIsReported) {
     const std::string file = SettingsText("locked@example.org", "pw", "DL1LK", "42126");
     ASSERT_TRUE(folder_->WriteSettings(file));
     UniqueHandle lock(CreateFileW(folder_->settingsPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -171,8 +194,18 @@ TEST_F(OddSettingsFile, LockedFileIsReadAndAFailedSaveIsNotReported) {
     const auto posted = CredentialsPosted(nullptr, 42126);
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(posted, (std::vector<std::string>{"locked@example.org", "pw", "DL1LK"}));
-    MoveMonitor(32, 64);
-    CloseWithoutAnyOtherBox();
+    // Save in the settings window: the new values apply all the same.
+    PostMessageW(GetDlgItem(gateway_.monitor(), IDC_SETTINGSCOMMAND), BM_CLICK, 0, 0);
+    HWND settings = WaitForProcessWindow(gateway_.pid(), VANTARY_SETTINGS_CLASS, kSettingsCaption, kReplyTimeoutMs);
+    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(SetWindowTextRemote(GetDlgItem(settings, IDC_S_EMAILTEXT), L"new@example.org"));
+    ASSERT_TRUE(ClickButton(settings, IDC_S_SAVECOMMAND));
+    ExpectSaveFailure("The new settings apply until the gateway ends, but the next start will not have them.");
+    ASSERT_TRUE(WaitForWindowGone(settings, kReplyTimeoutMs));
+    Send(Contact("OE2BB"));
+    ASSERT_TRUE(service_.WaitForRequests(2, kReplyTimeoutMs));
+    EXPECT_EQ(FieldOf(service_.Requests()[1], "email"), "new@example.org");
+    CloseExpectingSaveFailure();
     lock.reset();
     EXPECT_EQ(folder_->ReadSettings(), file) << "the locked file was changed";
 }

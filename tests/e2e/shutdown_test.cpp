@@ -82,7 +82,7 @@ TEST_F(ShutDown, CloseAnsweredNoKeepsEverything) {
     StartGatewayWithPort(42071);
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(DeleteFileW(folder_->settingsPath().c_str()));  // a save would bring it back
-    PostMessageW(gateway_.monitor(), WM_CLOSE, 0, 0);
+    PostMessageW(gateway_.monitor(), WM_SYSCOMMAND, SC_CLOSE, 0);
     MessageBoxView question = ExpectBox(kMsgReallyStop, BoxIcon::Warning, true);
     AnswerAndWait(question, IDNO);
     EXPECT_TRUE(StaysFalse([&] { return !gateway_.IsRunning() || !IsWindowVisible(gateway_.monitor()); },

@@ -36,7 +36,7 @@ TEST_F(Waiting, DuringTheServerErrorQuestionNothingElseTakesInput) {
     PostMessageW(GetDlgItem(gateway_.monitor(), IDC_HIDECOMMAND), BM_CLICK, 0, 0);
     PostMessageW(gateway_.monitor(), WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
     PostMessageW(gateway_.monitor(), VANTARY_WM_TRAY, 1, WM_LBUTTONDOWN);
-    PostMessageW(gateway_.monitor(), WM_CLOSE, 0, 0);
+    PostMessageW(gateway_.monitor(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(StaysFalse([&] {
         return !gateway_.IsRunning() || !IsWindow(settings_) || !IsWindowVisible(gateway_.monitor()) ||
                !IsWindowVisible(question.box) || folder_->ReadSettings() != fileBefore ||

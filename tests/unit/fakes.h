@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,7 @@ public:
     float OuterHeight() const override { return 3000; }
     float ScreenWidth() const override { return 15360; }
     float ScreenHeight() const override { return 11520; }
+    std::vector<ScreenRect> WorkAreas() const override { return workAreas; }
     bool IsVisible() const override { return visible; }
     void Show() override { visible = true; log_.Add("view.Show"); }
     void Hide() override { visible = false; log_.Add("view.Hide"); }
@@ -118,6 +120,7 @@ public:
     std::wstring text1, text2;
     float left = 0, top = 0;
     bool visible = true;
+    std::vector<ScreenRect> workAreas{{0, 0, 15360, 11520}};
 
 private:
     CallLog& log_;
@@ -144,6 +147,7 @@ public:
         return result;
     }
     std::optional<std::string> ReadPending() override {
+        if (failRead) throw std::runtime_error("read failed");
         if (!bound || waiting.empty()) return std::nullopt;
         std::string d = waiting.front();
         waiting.pop_front();
@@ -159,6 +163,7 @@ public:
     std::map<std::uint16_t, bool> busyPorts;
     std::deque<std::string> waiting;
     int readChecks = 0;
+    bool failRead = false;
 
 private:
     CallLog& log_;
@@ -229,8 +234,9 @@ class FakeProfile : public ProfileStore {
 public:
     explicit FakeProfile(CallLog& log) : log_(log) {}
     void GetString(const std::string& section, const std::string& key, char* buffer, unsigned size,
-                   const std::string& path) override {
-        lastPath = path;
+                   const ProfilePath& path) override {
+        lastPath = path.ansi;
+        lastWidePath = path.wide;
         std::string value;
         auto it = values.find(section + "/" + key);
         if (exists && it != values.end()) value = it->second;
@@ -238,25 +244,33 @@ public:
         std::copy(value.begin(), value.end(), buffer);
         buffer[value.size()] = '\0';
     }
-    void WriteString(const std::string& section, const std::string& key, const std::string& value,
-                     const std::string& path) override {
-        lastPath = path;
+    unsigned long WriteString(const std::string& section, const std::string& key, const std::string& value,
+                              const ProfilePath& path) override {
+        lastPath = path.ansi;
+        lastWidePath = path.wide;
         log_.Add("ini " + section + "/" + key + "=" + value);
+        if (writeError) return writeError;
         values[section + "/" + key] = value;
         writes.push_back(section + "/" + key + "=" + value);
         exists = true;
+        return 0;
     }
     bool OrdinaryFileExists(const std::wstring& path) override {
         log_.Add("ini.Exists");
         existsPath = path;
         return exists && ordinary;
     }
+    unsigned long ReadError(const std::wstring&) override { return readError; }
+    std::wstring ErrorText(unsigned long error) const override { return L"system error " + std::to_wstring(error); }
     std::map<std::string, std::string> values;
     std::vector<std::string> writes;
     bool exists = false;
     bool ordinary = true;
     std::string lastPath;
+    std::wstring lastWidePath;
     std::wstring existsPath;
+    unsigned long writeError = 0;  // every write fails with it
+    unsigned long readError = 0;   // the file cannot be opened for reading
 
 private:
     CallLog& log_;
@@ -271,6 +285,8 @@ public:
     void Unload() override { loaded = false; log_.Add("settings.Unload"); }
     void SetVersionCaption(const std::wstring& text) override { version = text; }
     void MoveTo(float left, float top) override { at = {left, top}; }
+    float OuterWidth() const override { return 6000; }
+    float OuterHeight() const override { return 6900; }
     void SetBoxes(const SettingsBoxes& b) override { boxes = b; }
     SettingsBoxes Boxes() const override { return boxes; }
     bool ShowPasswordTicked() const override { return ticked; }
@@ -299,12 +315,21 @@ private:
 class FakeTray : public TrayIcon {
 public:
     explicit FakeTray(CallLog& log) : log_(log) {}
-    void Add() override { log_.Add("tray.Add"); }
-    void AddAgain() override { log_.Add("tray.AddAgain"); }
+    bool Add() override { log_.Add("tray.Add"); return Taken(); }
+    bool AddAgain() override { log_.Add("tray.AddAgain"); return Taken(); }
     void Remove() override { log_.Add("tray.Remove"); }
     void ShowMenu() override { log_.Add("tray.Menu"); }
+    void SetRetryTimer(bool on) override { retrying = on; }
+
+    int refusals = 0;  // the next adds the shell refuses
+    bool retrying = false;
 
 private:
+    bool Taken() {
+        if (refusals == 0) return true;
+        --refusals;
+        return false;
+    }
     CallLog& log_;
 };
 

@@ -32,6 +32,8 @@ TEST_F(SettingsFileTest, LoadsEveryKeyAndDefaultsAMissingPortTo2233) {
           {"Credentials/callsign", "DL1ABC"},
           {"FormLocation/FormTop", "1200"},
           {"FormLocation/FormLeft", "-15360"}});
+    // -15360: a window on a monitor left of the primary one.
+    rig.view.workAreas.push_back({-15360, 0, 15360, 11520});
     Main_form& form = rig.Make();
     form.Form_Load();
     EXPECT_EQ(form.email, L"op@example.org");

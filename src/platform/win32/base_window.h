@@ -130,6 +130,12 @@ private:
             self = reinterpret_cast<Derived*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         }
         if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            // The window's last message: the object forgets it, and nothing later finds the object.
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            self->hwnd_ = nullptr;
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        }
         MessageBoxesWin32 boxes;  // no owner: the failing window may be half made or half gone
         return CallGuarded(boxes, LRESULT{0}, [&] { return self->HandleMessage(message, wParam, lParam); });
     }

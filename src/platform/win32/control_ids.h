@@ -9,6 +9,8 @@
 #define VANTARY_WM_TRAY (0x8000 + 1)
 // Re-check the socket for datagrams left waiting after an upload.
 #define VANTARY_WM_SOCKET (0x8000 + 2)
+// The monitor window's timer that tries the tray icon again.
+#define VANTARY_TIMER_TRAY_RETRY 1
 
 // Main_form
 #define IDC_LABEL1 101

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "gateway/guarded_call.h"
 #include "gateway/main_form.h"
 #include "platform/win32/ansi_codec_win32.h"
 #include "platform/win32/application_win32.h"
@@ -53,7 +54,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     AnsiCodecWin32 codec;
     ApplicationWin32 app;
     MessageBoxesWin32 boxes;
-    ProfileStoreWin32 profile;
+    ProfileStoreWin32 profile(codec);
     UdpSocketWin32 socket;
     WinHttpLibrary winhttp;
     WinHttpPoster http(VANTARY_UPLOAD_URL, winhttp.Api());
@@ -71,7 +72,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     monitor.SetEvents(&form);
     settings.SetEvents(&form);
 
-    form.Form_Load();
+    // A failure in start-up is told like one in any window message, not by a silent end.
+    CallGuarded(boxes, 0, [&] {
+        form.Form_Load();
+        return 0;
+    });
     // Refused, or the session ended during start-up: nothing more is shown.
     if (!form.Running()) return 0;
     monitor.ShowAfterLoad();

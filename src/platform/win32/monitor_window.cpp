@@ -3,6 +3,7 @@
 #include <winsock2.h>
 
 #include "platform/win32/control_ids.h"
+#include "platform/win32/screens.h"
 
 namespace {
 constexpr TopLevelSpec kWindow{VANTARY_MONITOR_CLASS, L"WSJT-X Vantary Gateway Monitor",
@@ -61,8 +62,19 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         SetFocus(LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
                                 : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0));
         return 0;
+    case WM_SYSCOMMAND:
+        // The close box, the window menu's Close and Alt+F4 come this way;
+        // Task Manager's End task and taskkill send WM_CLOSE alone.
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            if (events_) events_->OnCloseRequest(CloseSource::MonitorFrame);
+            return 0;
+        }
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_CLOSE:
-        if (events_) events_->OnCloseRequest(CloseSource::MonitorFrame);
+        if (events_) events_->OnCloseRequest(CloseSource::MonitorOutside);
+        return 0;
+    case WM_TIMER:
+        if (wParam == VANTARY_TIMER_TRAY_RETRY && events_) events_->OnTrayRetryTimer();
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;
@@ -73,7 +85,6 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DESTROY:
-        hwnd_ = nullptr;
         PostQuitMessage(0);
         return 0;
     default:
@@ -83,6 +94,8 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void MonitorWindow::OnCreate() {
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    // Started elevated, the window would not hear a restarted Explorer, which runs with less.
+    if (taskbarCreated_) ChangeWindowMessageFilterEx(hwnd_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
     dpi_ = dpi::ForWindow(hwnd_);
     text1_.Create(hwnd_, IDC_TEXT1, instance_);
     text2_.Create(hwnd_, IDC_TEXT2, instance_);
@@ -193,17 +206,9 @@ void MonitorWindow::SetTop(float twips) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-float MonitorWindow::OuterWidth() const {
-    RECT r{};
-    GetWindowRect(hwnd_, &r);
-    return dpi::PixelsToTwips(r.right - r.left, dpi::ForSystem());
-}
-
-float MonitorWindow::OuterHeight() const {
-    RECT r{};
-    GetWindowRect(hwnd_, &r);
-    return dpi::PixelsToTwips(r.bottom - r.top, dpi::ForSystem());
-}
+float MonitorWindow::OuterWidth() const { return screens::OuterWidth(hwnd_); }
+float MonitorWindow::OuterHeight() const { return screens::OuterHeight(hwnd_); }
+std::vector<ScreenRect> MonitorWindow::WorkAreas() const { return screens::WorkAreas(); }
 
 float MonitorWindow::ScreenWidth() const {
     return dpi::PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi::ForSystem());

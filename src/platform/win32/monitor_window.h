@@ -26,6 +26,7 @@ public:
     float OuterHeight() const override;
     float ScreenWidth() const override;
     float ScreenHeight() const override;
+    std::vector<ScreenRect> WorkAreas() const override;
     bool IsVisible() const override;
     void Show() override;
     void Hide() override;

@@ -1,6 +1,7 @@
 #include "platform/win32/settings_window_win32.h"
 
 #include "platform/win32/control_ids.h"
+#include "platform/win32/screens.h"
 
 namespace {
 constexpr TopLevelSpec kWindow{VANTARY_SETTINGS_CLASS, L"WSJT-X Vantary Gateway Settings",
@@ -94,6 +95,9 @@ void SettingsWindowWin32::MoveTo(float leftTwips, float topTwips) {
                  0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+float SettingsWindowWin32::OuterWidth() const { return screens::OuterWidth(hwnd_); }
+float SettingsWindowWin32::OuterHeight() const { return screens::OuterHeight(hwnd_); }
+
 void SettingsWindowWin32::SetBoxes(const SettingsBoxes& boxes) {
     SetDlgItemTextW(hwnd_, IDC_S_EMAILTEXT, boxes.email.c_str());
     SetDlgItemTextW(hwnd_, IDC_S_PASSWORDTEXT, boxes.password.c_str());
@@ -174,7 +178,6 @@ LRESULT SettingsWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM l
         ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DESTROY:
-        hwnd_ = nullptr;
         lastFocus_ = nullptr;
         return 0;
     default:

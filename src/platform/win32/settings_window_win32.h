@@ -20,6 +20,8 @@ public:
     void Unload() override;
     void SetVersionCaption(const std::wstring& text) override;
     void MoveTo(float leftTwips, float topTwips) override;
+    float OuterWidth() const override;
+    float OuterHeight() const override;
     void SetBoxes(const SettingsBoxes& boxes) override;
     SettingsBoxes Boxes() const override;
     bool ShowPasswordTicked() const override;

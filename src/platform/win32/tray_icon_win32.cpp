@@ -8,6 +8,10 @@
 #include "platform/win32/handles.h"
 #include "tray/tray_logic.h"
 
+namespace {
+constexpr UINT kRetryEveryMs = 3000;
+}  // namespace
+
 // Six 4-byte fields and a 64-byte tip: the record every shell version takes.
 #ifndef _WIN64
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first form of the record is 88 bytes");
@@ -15,9 +19,7 @@ static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first form of the record is 88
 
 TrayIconWin32::TrayIconWin32(TrayIconWin32&& other) noexcept
     : codec_(other.codec_), icon_(other.icon_), window_(other.window_), TrayIconData(other.TrayIconData),
-      filled_(other.filled_), added_(other.added_) {
-    other.added_ = false;
-}
+      filled_(std::exchange(other.filled_, false)) {}
 
 TrayIconWin32& TrayIconWin32::operator=(TrayIconWin32&& other) noexcept {
     if (this != &other) {
@@ -26,8 +28,7 @@ TrayIconWin32& TrayIconWin32::operator=(TrayIconWin32&& other) noexcept {
         icon_ = other.icon_;
         window_ = other.window_;
         TrayIconData = other.TrayIconData;
-        filled_ = other.filled_;
-        added_ = std::exchange(other.added_, false);
+        filled_ = std::exchange(other.filled_, false);
     }
     return *this;
 }
@@ -48,23 +49,31 @@ void TrayIconWin32::AddTrayIcon() {
     filled_ = true;
 }
 
-void TrayIconWin32::Add() {
+bool TrayIconWin32::Add() {
     if (!filled_) AddTrayIcon();
-    // Without a shell to take it the gateway runs on without an icon.
-    added_ = Shell_NotifyIconA(NIM_ADD, &TrayIconData) != FALSE;
+    return Shell_NotifyIconA(NIM_ADD, &TrayIconData) != FALSE;
 }
 
-void TrayIconWin32::AddAgain() {
-    if (!filled_) return;  // never added: nothing to bring back
+bool TrayIconWin32::AddAgain() {
+    if (!filled_) return Add();
     // A shell that kept the icon would refuse a second one with the same id.
     Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
-    added_ = Shell_NotifyIconA(NIM_ADD, &TrayIconData) != FALSE;
+    return Shell_NotifyIconA(NIM_ADD, &TrayIconData) != FALSE;
 }
 
 void TrayIconWin32::Remove() {
-    if (!added_) return;
+    if (!filled_) return;
+    if (window_) KillTimer(window_, VANTARY_TIMER_TRAY_RETRY);
+    // Also after a failed add: one that timed out may still have reached the shell.
     Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
-    added_ = false;
+    filled_ = false;
+}
+
+void TrayIconWin32::SetRetryTimer(bool on) {
+    if (!window_) return;
+    // A shell still starting at logon takes a few seconds; Explorer's restart tells us itself.
+    if (on) SetTimer(window_, VANTARY_TIMER_TRAY_RETRY, kRetryEveryMs, nullptr);
+    else KillTimer(window_, VANTARY_TIMER_TRAY_RETRY);
 }
 
 void TrayIconWin32::ShowMenu() {

@@ -18,10 +18,11 @@ public:
 
     void SetWindow(HWND window) { window_ = window; }
     // AddTrayIcon: fills the record once and adds the icon.
-    void Add() override;
-    void AddAgain() override;
+    bool Add() override;
+    bool AddAgain() override;
     void Remove() override;
     void ShowMenu() override;
+    void SetRetryTimer(bool on) override;
 
 private:
     void AddTrayIcon();
@@ -29,6 +30,6 @@ private:
     HICON icon_;
     HWND window_ = nullptr;
     NOTIFYICONDATAA TrayIconData{};
-    bool filled_ = false;
-    bool added_ = false;
+    bool filled_ = false;  // an add was tried: the shell may hold the icon
+
 };

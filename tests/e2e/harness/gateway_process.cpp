@@ -60,9 +60,10 @@ HWND GatewayProcess::WaitForMonitor(DWORD timeoutMs) {
 
 bool GatewayProcess::CloseAndConfirm(std::wstring* error) {
     if (!monitor_) { *error = L"no monitor window"; return false; }
-    PostMessageW(monitor_, WM_CLOSE, 0, 0);
+    // The close box's way in; a bare WM_CLOSE is a close from outside, which asks nothing.
+    PostMessageW(monitor_, WM_SYSCOMMAND, SC_CLOSE, 0);
     auto box = WaitForBox();
-    if (!box) { *error = L"no question after WM_CLOSE"; return false; }
+    if (!box) { *error = L"no question after SC_CLOSE"; return false; }
     if (!box->hasYes) { *error = L"the box has no Yes: " + box->text; return false; }
     ClickButton(box->box, IDYES);
     if (!WaitForExit(15000)) { *error = L"still running after Yes"; return false; }
