@@ -9,6 +9,8 @@ file(GLOB VANTARY_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.
 add_executable(vantary_unit_tests ${VANTARY_UNIT_TESTS})
 target_compile_options(vantary_unit_tests PRIVATE ${VANTARY_WARNINGS} ${VANTARY_SANITIZE})
 target_link_libraries(vantary_unit_tests PRIVATE vantary_core GTest::gtest GTest::gtest_main)
+# The layout test reads the includes of the sources themselves.
+target_compile_definitions(vantary_unit_tests PRIVATE VANTARY_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)
 gtest_discover_tests(vantary_unit_tests)
 

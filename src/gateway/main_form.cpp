@@ -358,8 +358,14 @@ unsigned long Main_form::SaveSettingsToINI() {
     CredentialsSection = L"Credentials";
     UDPSettingsSection = L"GatewayUDPsettings";
     FormLocationSection = L"FormLocation";
-    return SaveSettings(SettingsFile{ports_.profile, ports_.codec, IniPath()}, *this, ports_.view.Top(),
-                        ports_.view.Left());
+    StoredSettings values;
+    values.email = email;
+    values.password = password;
+    values.callsign = callsign;
+    values.HostPortNumber = HostPortNumber;
+    values.top = ports_.view.Top();
+    values.left = ports_.view.Left();
+    return SaveSettings(SettingsFile{ports_.profile, ports_.codec, IniPath()}, values);
 }
 
 void Main_form::KeepMonitorOnScreen() {

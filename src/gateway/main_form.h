@@ -28,8 +28,6 @@ struct MainFormPorts {
     TrayIcon& tray;
 };
 
-enum class SaveOutcome { Saved, PortFailed };
-
 // Close reasons of Form_QueryUnload.
 enum UnloadMode : std::int16_t {
     kFormControlMenu = 0,   // closed from the frame
@@ -41,7 +39,7 @@ enum UnloadMode : std::int16_t {
 // The monitor window's logic: start-up, shut-down, the listener and the
 // upload; it also owns the settings window's logic and takes every event
 // the windows report.
-class Main_form : public GatewayState, public WindowEvents {
+class Main_form : public GatewayState, public WindowEvents, public SettingsOwner {
 public:
     explicit Main_form(const MainFormPorts& ports);
     Main_form(const Main_form&) = delete;
@@ -57,8 +55,8 @@ public:
     bool Ended() const { return phase_ == Phase::Ended; }
     // Nothing the operator starts may run while an upload waits for its
     // reply or a message box waits for an answer.
-    bool Busy() const { return busy_ > 0; }
-    bool TakesInput() const { return Running() && !Busy(); }
+    bool Busy() const override { return busy_ > 0; }
+    bool TakesInput() const override { return Running() && !Busy(); }
 
     void HideCommand_Click();
     void settingsCommand_Click();
@@ -69,10 +67,11 @@ public:
     unsigned long SaveSettingsToINI();
     // The settings window's Save up to its unload: unblock rule, copy, re-bind,
     // settings file. A port that cannot be bound keeps the previous one.
-    SaveOutcome SaveFromSettingsWindow(const SettingsBoxes& boxes);
-    float MonitorLeft() const { return ports_.view.Left(); }
-    float MonitorTop() const { return ports_.view.Top(); }
-    std::vector<ScreenRect> MonitorWorkAreas() const { return ports_.view.WorkAreas(); }
+    SaveOutcome SaveFromSettingsWindow(const SettingsBoxes& boxes) override;
+    // SettingsOwner
+    SettingsValues CurrentSettings() const override { return {Version, email, password, callsign, HostPortNumber}; }
+    ScreenPoint MonitorPosition() const override { return {ports_.view.Left(), ports_.view.Top()}; }
+    std::vector<ScreenRect> MonitorWorkAreas() const override { return ports_.view.WorkAreas(); }
     Settings_form& SettingsForm() { return settings_form_; }
 
     // The tray icon's notification and its menu.

@@ -30,18 +30,18 @@ StoredSettings LoadSettings(const SettingsFile& file) {
     return s;
 }
 
-unsigned long SaveSettings(const SettingsFile& file, const GatewayState& state, float top, float left) {
+unsigned long SaveSettings(const SettingsFile& file, const StoredSettings& values) {
     const wchar_t separator = file.codec.DecimalSeparator();
     unsigned long firstError = 0;
     auto write = [&](const char* section, const char* key, const std::wstring& value) {
         const unsigned long error = file.store.WriteString(section, key, file.codec.ToAnsi(value), file.path);
         if (!firstError) firstError = error;
     };
-    write(kCredentialsSection, "email", state.email);
-    write(kCredentialsSection, "password", state.password);
-    write(kCredentialsSection, "callsign", state.callsign);
-    write(kUDPSettingsSection, "HostPortNumber", state.HostPortNumber);
-    write(kFormLocationSection, "FormTop", SingleToText(top, separator));
-    write(kFormLocationSection, "FormLeft", SingleToText(left, separator));
+    write(kCredentialsSection, "email", values.email);
+    write(kCredentialsSection, "password", values.password);
+    write(kCredentialsSection, "callsign", values.callsign);
+    write(kUDPSettingsSection, "HostPortNumber", values.HostPortNumber);
+    write(kFormLocationSection, "FormTop", SingleToText(values.top, separator));
+    write(kFormLocationSection, "FormLeft", SingleToText(values.left, separator));
     return firstError;
 }

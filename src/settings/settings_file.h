@@ -1,7 +1,6 @@
 #pragma once
 #include <string>
 
-#include "gateway/gateway_state.h"
 #include "platform/profile_store.h"
 #include "platform/ansi_codec.h"
 
@@ -27,4 +26,4 @@ struct StoredSettings {
 StoredSettings LoadSettings(const SettingsFile& file);
 // Writes all six keys, each even when an earlier one failed; 0 when every
 // write succeeded, else the first failure's error number.
-unsigned long SaveSettings(const SettingsFile& file, const GatewayState& state, float top, float left);
+unsigned long SaveSettings(const SettingsFile& file, const StoredSettings& values);

@@ -1,6 +1,5 @@
 #include "settings/settings_form.h"
 
-#include "gateway/main_form.h"
 #include "settings/window_placement.h"
 
 namespace {
@@ -16,7 +15,7 @@ void Settings_form::Show() {
     }
     if (!view_.Load()) return;
     Form_Load();
-    view_.EnableInput(!main_.Busy());
+    view_.EnableInput(!owner_.Busy());
     view_.ShowLoaded();
 }
 
@@ -33,23 +32,25 @@ void Settings_form::SetInputEnabled(bool enabled) {
 }
 
 void Settings_form::Form_Load() {
-    view_.SetVersionCaption(main_.Version);
+    const SettingsValues values = owner_.CurrentSettings();
+    view_.SetVersionCaption(values.Version);
     // Also when the monitor window is hidden in the tray; but never off every screen.
-    ScreenRect place{main_.MonitorLeft() + kOffsetFromMonitor, main_.MonitorTop() + kOffsetFromMonitor,
+    const ScreenPoint monitor = owner_.MonitorPosition();
+    ScreenRect place{monitor.left + kOffsetFromMonitor, monitor.top + kOffsetFromMonitor,
                      view_.OuterWidth(), view_.OuterHeight()};
-    if (const std::optional<ScreenPoint> at = PlaceWhereVisible(place, main_.MonitorWorkAreas())) {
+    if (const std::optional<ScreenPoint> at = PlaceWhereVisible(place, owner_.MonitorWorkAreas())) {
         place.left = at->left;
         place.top = at->top;
     }
     view_.MoveTo(place.left, place.top);
-    view_.SetBoxes({main_.email, main_.password, main_.callsign, main_.HostPortNumber});
+    view_.SetBoxes({values.email, values.password, values.callsign, values.HostPortNumber});
 }
 
-bool Settings_form::TakesInput() const { return view_.Loaded() && main_.TakesInput(); }
+bool Settings_form::TakesInput() const { return view_.Loaded() && owner_.TakesInput(); }
 
 void Settings_form::SaveCommand_Click() {
     if (!TakesInput()) return;
-    if (main_.SaveFromSettingsWindow(view_.Boxes()) == SaveOutcome::Saved) {
+    if (owner_.SaveFromSettingsWindow(view_.Boxes()) == SaveOutcome::Saved) {
         Unload();
         return;
     }
@@ -70,17 +71,3 @@ void Settings_form::ShowPasswordsCheck_Click() {
 }
 
 void Settings_form::Form_QueryUnload() { CancelCommand_Click(); }
-
-std::int16_t UploadBlockedAfterSave(const GatewayState& state, const SettingsBoxes& boxes) {
-    if (!state.UploadBlocked) return kFalse;
-    const bool changed = state.email != boxes.email || state.password != boxes.password ||
-                         state.callsign != boxes.callsign;
-    return changed ? kFalse : kTrue;
-}
-
-void CopyBoxesToState(GatewayState& state, const SettingsBoxes& boxes) {
-    state.email = boxes.email;
-    state.password = boxes.password;
-    state.callsign = boxes.callsign;
-    state.HostPortNumber = boxes.HostPortNumber;
-}

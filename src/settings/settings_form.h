@@ -1,16 +1,14 @@
 #pragma once
 #include <cstdint>
 
-#include "gateway/gateway_state.h"
 #include "platform/settings_view.h"
+#include "settings/settings_owner.h"
 
-class Main_form;
-
-// The settings window's logic. It reads and writes the monitor window's
-// public fields directly and keeps no state of its own beyond its window.
+// The settings window's logic. It keeps no state of its own beyond its
+// window: it opens with its owner's values and hands the Save back to it.
 class Settings_form {
 public:
-    Settings_form(SettingsView& view, Main_form& main) : view_(view), main_(main) {}
+    Settings_form(SettingsView& view, SettingsOwner& owner) : view_(view), owner_(owner) {}
     Settings_form(const Settings_form&) = delete;
     Settings_form& operator=(const Settings_form&) = delete;
 
@@ -38,10 +36,5 @@ private:
     bool TakesInput() const;
 
     SettingsView& view_;
-    Main_form& main_;
+    SettingsOwner& owner_;
 };
-
-// A blocked gateway is unblocked once any credential differs, letter case
-// included; an unblocked one stays unblocked.
-std::int16_t UploadBlockedAfterSave(const GatewayState& state, const SettingsBoxes& boxes);
-void CopyBoxesToState(GatewayState& state, const SettingsBoxes& boxes);
