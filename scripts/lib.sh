@@ -41,7 +41,7 @@ VANTARY_PACKAGES=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     wine wine64 wine32:i386
     xvfb xauth xdotool imagemagick x11-apps x11-utils
-    openssl stunnel4 iproute2
+    openssl stunnel4 tinyproxy iproute2
     fonts-crosextra-carlito fonts-liberation fonts-wine
 )
 

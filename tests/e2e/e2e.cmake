@@ -55,12 +55,15 @@ add_executable(vantary-e2e
     # The gateway's own poster, driven directly with a WinHTTP that refuses an option.
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_poster.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_proxy.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/message_wait.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/system_library.cpp
 )
 target_include_directories(vantary-e2e PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(vantary-e2e PRIVATE ${VANTARY_E2E_WARNINGS})
 target_compile_definitions(vantary-e2e PRIVATE VANTARY_E2E_PLANTED_DLL="$<TARGET_FILE:vantary-planted-dll>"
     VANTARY_UPLOAD_URL=L"${VANTARY_UPLOAD_URL}")
-target_link_libraries(vantary-e2e PRIVATE vantary_e2e_harness GTest::gtest)
+target_link_libraries(vantary-e2e PRIVATE vantary_e2e_harness vantary_core GTest::gtest)
 target_link_options(vantary-e2e PRIVATE ${VANTARY_E2E_LINK})
 # The tests copy the gateway and the planted DLL, so both must be built first.
 add_dependencies(vantary-e2e vantary-gateway vantary-planted-dll)
