@@ -38,6 +38,7 @@ add_executable(vantary-bench
     ${VANTARY_BENCH_DIR}/process_probe.cpp
     ${VANTARY_BENCH_DIR}/subjects.cpp
     ${VANTARY_BENCH_DIR}/phases.cpp
+    ${VANTARY_BENCH_DIR}/wait_phases.cpp
     ${VANTARY_BENCH_DIR}/report.cpp)
 target_compile_options(vantary-bench PRIVATE ${VANTARY_BENCH_WARNINGS})
 target_include_directories(vantary-bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e/harness ${CMAKE_SOURCE_DIR}/src)
