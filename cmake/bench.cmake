@@ -15,7 +15,10 @@ set(VANTARY_BENCH_OUT ${CMAKE_BINARY_DIR}/bench)
 add_executable(vantary-reference-forwarder
     ${VANTARY_BENCH_DIR}/reference_forwarder.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_poster.cpp
-    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp)
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_proxy.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/message_wait.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/system_library.cpp)
 target_compile_definitions(vantary-reference-forwarder PRIVATE ${VANTARY_WIN32_DEFINES}
     VANTARY_UPLOAD_URL=L"${VANTARY_UPLOAD_URL}")
 target_compile_options(vantary-reference-forwarder PRIVATE ${VANTARY_BENCH_WARNINGS})
@@ -35,6 +38,7 @@ add_executable(vantary-bench
     ${VANTARY_BENCH_DIR}/process_probe.cpp
     ${VANTARY_BENCH_DIR}/subjects.cpp
     ${VANTARY_BENCH_DIR}/phases.cpp
+    ${VANTARY_BENCH_DIR}/wait_phases.cpp
     ${VANTARY_BENCH_DIR}/report.cpp)
 target_compile_options(vantary-bench PRIVATE ${VANTARY_BENCH_WARNINGS})
 target_include_directories(vantary-bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e/harness ${CMAKE_SOURCE_DIR}/src)

@@ -41,7 +41,7 @@ VANTARY_PACKAGES=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     wine wine64 wine32:i386
     xvfb xauth xdotool imagemagick x11-apps x11-utils
-    openssl stunnel4 iproute2
+    openssl stunnel4 tinyproxy iproute2
     fonts-crosextra-carlito fonts-liberation fonts-wine
 )
 
@@ -349,6 +349,44 @@ stop_stunnel() {
     rm -f "$pidfile"
 }
 
+# --- a web proxy on loopback, as an operator's network may have --------------------
+
+VANTARY_PROXY_PORT=47888
+
+# start_proxy: tinyproxy on 127.0.0.1:$VANTARY_PROXY_PORT, which the proxy tests set
+# in the prefix's Internet Settings; its log tells them what went through.
+start_proxy() {
+    local run=${VANTARY_STUNNEL_DIR:-$VANTARY_TLS_DIR}
+    stop_proxy
+    if port_open "$VANTARY_PROXY_PORT"; then
+        die "port $VANTARY_PROXY_PORT is taken by another program; stop it first"
+    fi
+    cat >"$run/tinyproxy.conf" <<EOF
+Port $VANTARY_PROXY_PORT
+Listen 127.0.0.1
+Timeout 120
+LogFile "$run/tinyproxy.log"
+LogLevel Connect
+PidFile "$run/tinyproxy.pid"
+MaxClients 20
+Allow 127.0.0.1
+DisableViaHeader Yes
+EOF
+    : >"$run/tinyproxy.log"
+    tinyproxy -c "$run/tinyproxy.conf" || die "tinyproxy did not start; see ${run#"$VANTARY_ROOT"/}/tinyproxy.log"
+    wait_for 10 port_open "$VANTARY_PROXY_PORT" || die "tinyproxy does not listen on $VANTARY_PROXY_PORT"
+}
+
+# Stops only the tinyproxy this project started, by the pid it wrote.
+stop_proxy() {
+    local pidfile=${VANTARY_STUNNEL_DIR:-$VANTARY_TLS_DIR}/tinyproxy.pid pid
+    pid_alive "$pidfile" || { rm -f "$pidfile"; return 0; }
+    pid=$(cat "$pidfile")
+    kill "$pid" 2>/dev/null || true
+    wait_for 5 bash -c "! kill -0 $pid 2>/dev/null" || kill -9 "$pid" 2>/dev/null || true
+    rm -f "$pidfile"
+}
+
 # --- lanes: end-to-end tests side by side -----------------------------------------
 
 VANTARY_LANES_DIR=$VANTARY_BUILD/lanes
@@ -411,7 +449,7 @@ start_lanes() {
         fi
         echo $! >"$dir/xvfb.pid"
         wait_for 10 test -S "/tmp/.X11-unix/X$display" || die "Xvfb did not start on :$display (see $dir/xvfb.log)"
-        in_netns "$ns" env VANTARY_STUNNEL_DIR="$dir" bash -c 'source "$0"; start_stunnel' \
+        in_netns "$ns" env VANTARY_STUNNEL_DIR="$dir" bash -c 'source "$0"; start_stunnel; start_proxy' \
             "$VANTARY_ROOT/scripts/lib.sh" >"$dir/setup.log" || die "no stunnel in lane $i (see $dir/setup.log)"
         printf 'export WINEPREFIX=%q DISPLAY=%q VANTARY_STUNNEL_DIR=%q\nVANTARY_LANE_NETNS=%q\n' \
             "$dir/prefix" ":$display" "$dir" "$ns" >"$dir/env"
@@ -429,6 +467,7 @@ stop_lanes() {
         [ -f "$dir/env" ] || { rm -rf "$dir"; continue; }
         ns=$(sed -n 's/^VANTARY_LANE_NETNS=//p' "$dir/env")
         VANTARY_STUNNEL_DIR=$dir stop_stunnel
+        VANTARY_STUNNEL_DIR=$dir stop_proxy
         WINEPREFIX=$dir/prefix "$WINESERVER" -k >/dev/null 2>&1 || true
         if pid_alive "$dir/xvfb.pid"; then kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true; fi
         if [ -n "$ns" ] && [ "$ns" != "''" ]; then ip netns del "$ns" 2>/dev/null || true; fi

@@ -5,7 +5,7 @@
 #include "gateway/form_encoding.h"
 #include "gateway/messages.h"
 #include "gateway/port_text.h"
-#include "gateway/reply_text.h"
+#include "gateway/reply_cap.h"
 #include "settings/settings_file.h"
 #include "settings/window_placement.h"
 #include "tray/tray_logic.h"
@@ -224,6 +224,7 @@ void Main_form::AppendToPane(Pane pane, const std::wstring& text) {
 void Main_form::UploadADIFrecord() {
     // A retry asked for just before the session ended finds nothing to do.
     if (Ended()) return;
+    HttpReply reply;
     try {
         if (UploadBlocked) {
             ShowMessage(messages::kUploadBlocked, messages::kErrorStyle);
@@ -238,41 +239,53 @@ void Main_form::UploadADIFrecord() {
         body += "&adif=" + EncodeFormBytes(ADIFrecordBytes);
         body += "&api=" + EncodeFormValue(apiKey, ports_.codec);
 
-        const HttpReply reply = ports_.http.PostForm(body);
-        if (!reply.completed) {
-            ShowMessage(messages::NoConnection(reply.errorNumber), messages::kErrorStyle);
-            return;
-        }
-
-        AppendToPane(Pane::Text1, ADIFrecord + L"\r\n");
-        AppendToPane(Pane::Text2, L"[" + std::to_wstring(reply.status) + L"] " +
-                                      DecodeReplyText(reply.body, reply.contentType, ports_.codec) + L"\r\n");
-
-        if (reply.status == 403) {
-            UploadBlocked = kTrue;
-            ShowMessage(messages::kForbidden, messages::kErrorStyle);
-            if (Ended()) return;
-            ShowSettingsWindowNormal();
-        }
-
-        if (reply.status == 500) {
-            const int answer = ShowMessage(messages::kServerError, messages::kQuestionStyle);
-            if (Ended()) return;
-            if (answer == mb::kAnswerYes) {
-                UploadTrials = static_cast<std::int16_t>(UploadTrials + 1);
-                if (UploadTrials < kMaxUploadTrials) {
-                    UploadADIFrecord();
-                    return;
-                }
-                ShowMessage(messages::kMaxTrials, messages::kInformationStyle);
-                UploadTrials = 0;
-            } else {
-                ShowMessage(messages::kUploadManually, messages::kInformationStyle);
-                UploadTrials = 0;
-            }
-        }
+        reply = ports_.http.PostForm(body);
     } catch (const std::bad_alloc&) {
         ShowMessage(messages::NoConnection(kOutOfMemoryError), messages::kErrorStyle);
+        return;
+    }
+    // The program ended while the exchange waited: the record is not tried
+    // again and nothing more is shown.
+    if (reply.abandoned || Ended()) return;
+    if (!reply.completed) {
+        ShowMessage(messages::NoConnection(reply.errorNumber), messages::kErrorStyle);
+        return;
+    }
+    ShowReply(reply);
+    if (reply.status == 403) {
+        UploadBlocked = kTrue;
+        ShowMessage(messages::kForbidden, messages::kErrorStyle);
+        if (Ended()) return;
+        ShowSettingsWindowNormal();
+    }
+
+    if (reply.status == 500) {
+        const int answer = ShowMessage(messages::kServerError, messages::kQuestionStyle);
+        if (Ended()) return;
+        if (answer == mb::kAnswerYes) {
+            UploadTrials = static_cast<std::int16_t>(UploadTrials + 1);
+            if (UploadTrials < kMaxUploadTrials) {
+                UploadADIFrecord();
+                return;
+            }
+            ShowMessage(messages::kMaxTrials, messages::kInformationStyle);
+            UploadTrials = 0;
+        } else {
+            ShowMessage(messages::kUploadManually, messages::kInformationStyle);
+            UploadTrials = 0;
+        }
+    }
+}
+
+void Main_form::ShowReply(const HttpReply& reply) {
+    // The service has the record: running out of memory now must not read as
+    // "No connection", which would invite a second upload by hand.
+    const std::wstring status = L"[" + std::to_wstring(reply.status) + L"] ";
+    try {
+        AppendToPane(Pane::Text1, ADIFrecord + L"\r\n");
+        AppendToPane(Pane::Text2, status + ReplyPaneText(reply, ports_.codec) + L"\r\n");
+    } catch (const std::bad_alloc&) {
+        AppendToPane(Pane::Text2, status + L"(the reply could not be shown: out of memory)\r\n");
     }
 }
 

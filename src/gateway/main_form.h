@@ -102,6 +102,7 @@ private:
     void EnterBusy();
     void LeaveBusy();
     void UploadADIFrecord();
+    void ShowReply(const HttpReply& reply);
     void AppendToPane(Pane pane, const std::wstring& text);
     void ShowSettingsWindowNormal();
     BindResult BindListener();

@@ -53,16 +53,20 @@ add_executable(vantary-e2e
     ${VANTARY_E2E_DIR}/waiting_test.cpp
     ${VANTARY_E2E_DIR}/hardening_test.cpp
     ${VANTARY_E2E_DIR}/unkind_pc_test.cpp
+    ${VANTARY_E2E_DIR}/exchange_test.cpp
+    ${VANTARY_E2E_DIR}/proxy_test.cpp
     # The gateway's own poster, driven directly with a WinHTTP that refuses an option.
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_poster.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_proxy.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/message_wait.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/system_library.cpp
 )
 target_include_directories(vantary-e2e PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(vantary-e2e PRIVATE ${VANTARY_E2E_WARNINGS})
 target_compile_definitions(vantary-e2e PRIVATE VANTARY_E2E_PLANTED_DLL="$<TARGET_FILE:vantary-planted-dll>"
     VANTARY_UPLOAD_URL=L"${VANTARY_UPLOAD_URL}")
-target_link_libraries(vantary-e2e PRIVATE vantary_e2e_harness GTest::gtest)
+target_link_libraries(vantary-e2e PRIVATE vantary_e2e_harness vantary_core GTest::gtest)
 target_link_options(vantary-e2e PRIVATE ${VANTARY_E2E_LINK})
 # The tests copy the gateway and the planted DLL, so both must be built first.
 add_dependencies(vantary-e2e vantary-gateway vantary-planted-dll)
@@ -99,7 +103,7 @@ set(VANTARY_E2E_SUITES
     Startup:240:12 SettingsFile:240:15 Upload:240:22 LoginRejected:180:13 ServerError:300:65 Unreachable:240:65
     SecondInstance:120:18 ShutDown:240:30 Datagrams:360:48 BindFailure:240:43 SettingsWindow:540:78 Tray:360:45
     Hostile:1500:120 HostileService:400:81 OddSettingsFile:300:44 Hardening:240:10 Look:120:6 Keys:180:21
-    Waiting:180:21 UnkindPc:240:30)
+    Waiting:180:21 UnkindPc:240:30 Exchange:180:25 Proxy:180:15)
 foreach(entry IN LISTS VANTARY_E2E_SUITES)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 suite)

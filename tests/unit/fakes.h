@@ -175,6 +175,11 @@ public:
     HttpReply PostForm(const std::string& body) override {
         bodies.push_back(body);
         log_.Add("http.Post");
+        // What happens while the exchange waits: events the wait dispatches.
+        if (whileWaiting) {
+            auto run = whileWaiting;
+            run();
+        }
         if (replies.empty()) return Reply(200, "OK");
         HttpReply r = replies.front();
         replies.pop_front();
@@ -195,6 +200,7 @@ public:
     }
     std::deque<HttpReply> replies;
     std::vector<std::string> bodies;
+    std::function<void()> whileWaiting;
 
 private:
     CallLog& log_;

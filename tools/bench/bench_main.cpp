@@ -52,6 +52,7 @@ int wmain(int argc, wchar_t** argv) {
     results.gatewayLatency = phases.GatewayLatency();
     results.burst = phases.Burst();
     results.growth = phases.Growth();
+    results.bigReply = phases.BigReply();
     service.Stop();
 
     const std::string report = bench::RenderReport(results);

@@ -123,6 +123,11 @@ void BenchService::Serve() {
     }
 }
 
+void BenchService::SetReplyPadding(std::size_t bytes) {
+    e2e::Lock l(lock_);
+    paddingBytes_ = bytes;
+}
+
 void BenchService::HandleConnection(SOCKET client) {
     std::string data;
     std::size_t headEnd;
@@ -137,14 +142,17 @@ void BenchService::HandleConnection(SOCKET client) {
     arrival.marker = FindBenchId(body);
     arrival.bodyBytes = body.size();
     DWORD delay;
+    std::size_t padding;
     {
         e2e::Lock l(lock_);
         arrivals_.push_back(arrival);
         delay = delayMs_;
+        padding = paddingBytes_;
         SetEvent(changed_.get());
     }
     if (delay) WaitForSingleObject(stopEvent_.get(), delay);
-    const std::string text = "OK " + (arrival.marker.empty() ? std::string("no bench id") : arrival.marker);
+    std::string text = "OK " + (arrival.marker.empty() ? std::string("no bench id") : arrival.marker);
+    if (padding) text += " " + std::string(padding, 'x');
     std::string response = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
                            std::to_string(text.size()) + "\r\nConnection: close\r\n\r\n" + text;
     // The client closes first, so it never sees a reset; that close is "finished".

@@ -28,6 +28,8 @@ public:
     bool Start(std::string* error);
     void Stop();
     void SetReplyDelay(DWORD ms);
+    // Replies from now on carry this many bytes more, after their text.
+    void SetReplyPadding(std::size_t bytes);
 
     std::size_t ArrivalCount() const;
     std::size_t FinishedCount() const;  // connections the client has closed
@@ -52,6 +54,7 @@ private:
     std::vector<Arrival> arrivals_;
     std::size_t finished_ = 0;
     DWORD delayMs_ = 0;
+    std::size_t paddingBytes_ = 0;
 };
 
 // The marker the bench puts into each record: letters and digits only, so it

@@ -55,7 +55,7 @@ double Median(std::vector<double> values) {
 }
 
 template <class Settle>
-LatencyRun Phases::Latency(std::uint16_t port, Settle settle) {
+LatencyRun Phases::Latency(std::uint16_t port, Settle settle, HWND window) {
     LatencyRun run;
     std::size_t uploads = 0;
     // One record: its latency, or a negative number when it never arrived.
@@ -75,10 +75,13 @@ LatencyRun Phases::Latency(std::uint16_t port, Settle settle) {
         if (us < 0) ++run.lost; else run.idleUs.push_back(us);
         if (!settle(uploads)) { run.error = "not settled after record " + std::to_string(i); return run; }
     }
+    AnswerProbe probe;
+    if (window) probe.Start(window);
     for (std::size_t i = 0; i < o_.latencyRecords; ++i) {
         const double us = one();
         if (us < 0) ++run.lost; else run.pacedUs.push_back(us);
     }
+    if (window) run.pacedAnswerUs = probe.Stop();
     if (!settle(uploads)) run.error = "not settled after the paced records";
     return run;
 }
@@ -91,7 +94,7 @@ LatencyRun Phases::GatewayLatency() {
     if (!gateway.Start(NextPort(), L"bench-latency", &run.error)) return run;
     run = Latency(gateway.port(), [&](std::size_t uploads) {
         return gateway.WaitForReplyLines(static_cast<long>(uploads), kSettleTimeoutMs);
-    });
+    }, gateway.monitor());
     if (gateway.HasBox()) run.error += " (a message box is open)";
     gateway.Stop();
     return run;

@@ -8,12 +8,14 @@
 #include "bench_service.h"
 #include "process_probe.h"
 #include "subjects.h"
+#include "wait_phases.h"
 
 namespace bench {
 
 struct LatencyRun {
     std::vector<double> idleUs;   // next record sent once the previous was shown/answered
     std::vector<double> pacedUs;  // next record sent as soon as the previous reached the service
+    std::vector<double> pacedAnswerUs;  // WM_NULL round trips to the window during the paced records
     std::size_t lost = 0;
     std::string error;
 };
@@ -57,10 +59,11 @@ public:
     BurstResult Burst();
     GrowthResult Growth();
     StartupResult Startup();
+    BigReplyResult BigReply();
 
 private:
     template <class Settle>
-    LatencyRun Latency(std::uint16_t port, Settle settle);
+    LatencyRun Latency(std::uint16_t port, Settle settle, HWND window = nullptr);
     std::uint16_t NextPort() { return static_cast<std::uint16_t>(o_.firstUdpPort + portsUsed_++); }
 
     const Options& o_;

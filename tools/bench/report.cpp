@@ -67,6 +67,32 @@ void LatencyRows(Table& t, const char* mode, const std::vector<double>& g, const
           YesNo(ratio > 0 && ratio <= 1.2));
 }
 
+// The window's answers while uploads wait, the paced p99 against the
+// reference's, and what a 10 MB reply costs.
+void WaitRows(Table& t, const Results& r) {
+    const auto& answers = r.gatewayLatency.pacedAnswerUs;
+    t.Section("The window's answer time while uploads wait: WM_NULL every 10 ms during the paced records");
+    if (answers.empty()) {
+        t.Row("Round trips", "none measured");
+    } else {
+        const double p99 = Percentile(answers, 0.99);
+        const double longest = Percentile(answers, 1.0);
+        t.Row(Format("p50 / p99 (%zu round trips)", answers.size()),
+              Ms(Percentile(answers, 0.5)) + " / " + Ms(p99), "no window", "p99 ≤ 50 ms", YesNo(p99 <= 50000));
+        t.Row("Longest", Ms(longest), "no window", "≤ 100 ms", YesNo(longest <= 100000));
+    }
+    const double g99 = Percentile(r.gatewayLatency.pacedUs, 0.99), r99 = Percentile(r.referenceLatency.pacedUs, 0.99);
+    const double ratio = r99 > 0 ? g99 / r99 : 0;
+    t.Row("Latency p99 ratio gateway / reference, paced by arrival", Format("%.2f", ratio), "1.00", "≤ 1.2",
+          YesNo(ratio > 0 && ratio <= 1.2));
+    const auto& big = r.bigReply;
+    t.Section(Format("A %zu-byte reply, then the next record right behind it", big.replyBytes));
+    if (big.before.ok && big.after.ok)
+        t.Row("Private memory before → after (Linux RssAnon)",
+              MiB(double(big.before.privateKiB) * 1024) + " → " + MiB(double(big.after.privateKiB) * 1024));
+    t.Row("From the big reply's record to the next record held by the service", Ms(big.nextPostedUs));
+}
+
 // Differences of the p50s, idle then paced.
 std::string Split(double idle, double paced) { return Format("%.1f / %.1f ms", idle / 1000.0, paced / 1000.0); }
 
@@ -200,6 +226,8 @@ std::string RenderReport(const Results& r) {
               "", "equal after the first", YesNo(flat));
     }
 
+    WaitRows(t, r);
+
     const auto& s = r.startup;
     t.Section(Format("Start-up: median of %zu, from CreateProcess", s.gatewayPortUs.size()));
     t.Row("To the UDP port bound (gateway) / to the window (empty program)", Ms(Median(s.gatewayPortUs)),
@@ -214,7 +242,7 @@ std::string RenderReport(const Results& r) {
     out += t.Text();
     std::string errors;
     const std::string noFloorError;
-    for (const auto* e : {&gl.error, &rl.error, fl ? &fl->error : &noFloorError, &b.error, &g.error, &s.error})
+    for (const auto* e : {&gl.error, &rl.error, fl ? &fl->error : &noFloorError, &b.error, &g.error, &s.error, &r.bigReply.error})
         if (!e->empty()) errors += "- " + *e + "\n";
     if (!errors.empty()) out += "\nErrors during the run:\n" + errors;
     return out;

@@ -19,6 +19,7 @@ struct Results {
     BurstResult burst;
     GrowthResult growth;
     StartupResult startup;
+    BigReplyResult bigReply;
     Sizes sizes;
 };
 

@@ -61,6 +61,7 @@ public:
     // Characters the two panes hold.
     long long PaneChars() const;
     bool HasBox() const { return process_.HasBox(); }
+    HWND monitor() const { return process_.monitor(); }
 
 private:
     std::unique_ptr<e2e::GatewayFolder> folder_;

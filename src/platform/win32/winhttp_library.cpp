@@ -27,7 +27,9 @@ WinHttpLibrary::WinHttpLibrary() : module_(LoadSystemLibrary(L"winhttp.dll")) {
         Resolve(m, "WinHttpReceiveResponse", api.ReceiveResponse) &&
         Resolve(m, "WinHttpQueryHeaders", api.QueryHeaders) &&
         Resolve(m, "WinHttpQueryDataAvailable", api.QueryDataAvailable) &&
-        Resolve(m, "WinHttpReadData", api.ReadData) && Resolve(m, "WinHttpCloseHandle", api.CloseHandle);
+        Resolve(m, "WinHttpReadData", api.ReadData) && Resolve(m, "WinHttpCloseHandle", api.CloseHandle) &&
+        Resolve(m, "WinHttpGetIEProxyConfigForCurrentUser", api.GetIEProxyConfigForCurrentUser) &&
+        Resolve(m, "WinHttpGetProxyForUrl", api.GetProxyForUrl);
     if (!complete) {
         api_.loadError = GetLastError();
         return;

@@ -16,6 +16,8 @@ struct WinHttpApi {
     decltype(&::WinHttpQueryDataAvailable) QueryDataAvailable = nullptr;
     decltype(&::WinHttpReadData) ReadData = nullptr;
     decltype(&::WinHttpCloseHandle) CloseHandle = nullptr;
+    decltype(&::WinHttpGetIEProxyConfigForCurrentUser) GetIEProxyConfigForCurrentUser = nullptr;
+    decltype(&::WinHttpGetProxyForUrl) GetProxyForUrl = nullptr;
     DWORD loadError = ERROR_MOD_NOT_FOUND;  // 0 once every function is there
 };
 

@@ -1,0 +1,77 @@
+#include "gateway/reply_cap.h"
+
+#include "gateway/reply_text.h"
+
+namespace {
+std::wstring WithThousands(std::uint64_t n) {
+    std::wstring digits = std::to_wstring(n);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, L',');
+    return digits;
+}
+
+// How many bytes at the end form the start of a UTF-8 character that was cut.
+std::size_t PartialUtf8Tail(std::string_view bytes) {
+    const std::size_t look = bytes.size() < 3 ? bytes.size() : 3;
+    for (std::size_t back = 1; back <= look; ++back) {
+        const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if ((b & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+        const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+}  // namespace
+
+void ReplyCollector::Headers(long status, std::wstring contentType) {
+    answered_ = true;
+    status_ = status;
+    contentType_ = std::move(contentType);
+}
+
+void ReplyCollector::Take(std::string_view bytes) {
+    const std::size_t room = keep_ - kept_.size();
+    const std::size_t kept = bytes.size() < room ? bytes.size() : room;
+    kept_.append(bytes.data(), kept);
+    notKept_ += bytes.size() - kept;
+}
+
+HttpReply ReplyCollector::Complete() const {
+    HttpReply reply;
+    reply.completed = true;
+    reply.status = status_;
+    reply.contentType = contentType_;
+    reply.body = kept_;
+    reply.bytesNotKept = notKept_;
+    return reply;
+}
+
+HttpReply ReplyCollector::Interrupted(std::int32_t errorNumber) const {
+    if (!answered_ || !Full()) {
+        HttpReply failed;
+        failed.errorNumber = errorNumber;
+        return failed;
+    }
+    HttpReply reply = Complete();
+    reply.cutShort = true;
+    return reply;
+}
+
+std::wstring NotShownMarker(std::uint64_t bytes, bool cutShort) {
+    if (bytes == 0 && !cutShort) return {};
+    std::wstring marker = L" \u2026 (";
+    if (bytes > 0) marker += WithThousands(bytes) + (bytes == 1 ? L" more byte not shown" : L" more bytes not shown");
+    if (bytes > 0 && cutShort) marker += L"; ";
+    if (cutShort) marker += L"the rest not waited for";
+    return marker + L")";
+}
+
+std::wstring ReplyPaneText(const HttpReply& reply, const AnsiCodec& codec) {
+    std::string_view body = reply.body;
+    std::uint64_t notShown = reply.bytesNotKept;
+    if (notShown > 0 || reply.cutShort) {
+        const std::size_t cut = PartialUtf8Tail(body);
+        body.remove_suffix(cut);
+        notShown += cut;
+    }
+    return DecodeReplyText(body, reply.contentType, codec) + NotShownMarker(notShown, reply.cutShort);
+}

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+#include "gateway/reply_cap.h"
+
+namespace {
+Latin1Codec codec;
+
+TEST(ReplyCap, KeepsTheFirstBytesWhateverTheChunksAndCountsTheRest) {
+    ReplyCollector exact(8);
+    exact.Headers(200, L"text/plain");
+    exact.Take("abcd");
+    exact.Take("efgh");
+    EXPECT_TRUE(exact.Full());
+    const HttpReply whole = exact.Complete();
+    EXPECT_EQ(whole.body, "abcdefgh");
+    EXPECT_EQ(whole.bytesNotKept, 0u);
+    EXPECT_EQ(ReplyPaneText(whole, codec), L"abcdefgh") << "a reply of exactly the cap needs no marker";
+
+    ReplyCollector over(8);
+    over.Headers(200, L"");
+    for (const char* chunk : {"abc", "defghij", "", "klmnop"}) over.Take(chunk);
+    const HttpReply cut = over.Complete();
+    EXPECT_TRUE(cut.completed);
+    EXPECT_EQ(cut.body, "abcdefgh");
+    EXPECT_EQ(cut.bytesNotKept, 8u);
+    EXPECT_EQ(ReplyPaneText(cut, codec), L"abcdefgh \u2026 (8 more bytes not shown)");
+}
+
+TEST(ReplyCap, TheMarkerCountsInThousandsAndKnowsOneByte) {
+    EXPECT_EQ(NotShownMarker(0, false), L"");
+    EXPECT_EQ(NotShownMarker(1, false), L" \u2026 (1 more byte not shown)");
+    EXPECT_EQ(NotShownMarker(999, false), L" \u2026 (999 more bytes not shown)");
+    EXPECT_EQ(NotShownMarker(1048576, false), L" \u2026 (1,048,576 more bytes not shown)");
+    EXPECT_EQ(NotShownMarker(10'000'000'000ull, true),
+              L" \u2026 (10,000,000,000 more bytes not shown; the rest not waited for)");
+}
+
+TEST(ReplyCap, ADefaultCollectorKeeps64KiBOfATenMegabyteReply) {
+    ReplyCollector collector;
+    collector.Headers(200, L"text/html; charset=utf-8");
+    const std::string chunk(64 * 1024, 'x');
+    for (int i = 0; i < 160; ++i) collector.Take(chunk);
+    const HttpReply reply = collector.Complete();
+    EXPECT_EQ(reply.body.size(), 65536u);
+    EXPECT_EQ(reply.bytesNotKept, 160u * 65536 - 65536);
+}
+
+TEST(ReplyCap, ACutThroughAUtf8CharacterLeavesTheRestReadableAsUtf8) {
+    ReplyCollector collector(6);
+    collector.Headers(200, L"text/plain; charset=utf-8");
+    collector.Take("caf\xC3\xA9\xE2\x82\xAC tail");  // "café€ tail": the cut falls inside the euro sign
+    const HttpReply reply = collector.Complete();
+    ASSERT_EQ(reply.body, "caf\xC3\xA9\xE2");
+    EXPECT_EQ(ReplyPaneText(reply, codec), L"caf\u00e9 \u2026 (8 more bytes not shown)");
+}
+
+TEST(ReplyCap, InterruptedReadsFailUnlessOnlyDroppedBytesAreMissing) {
+    constexpr std::int32_t kReset = static_cast<std::int32_t>(0x80072EFEu);
+    ReplyCollector silent(4);
+    EXPECT_FALSE(silent.Interrupted(kExchangeTimedOut).completed) << "no answer at all";
+    EXPECT_EQ(silent.Interrupted(kExchangeTimedOut).errorNumber, -2147012894);
+
+    ReplyCollector trickle(4);
+    trickle.Headers(200, L"");
+    trickle.Take("abc");
+    const HttpReply slow = trickle.Interrupted(kExchangeTimedOut);
+    EXPECT_FALSE(slow.completed) << "a small reply that did not arrive in time is a time-out";
+    EXPECT_EQ(slow.errorNumber, kExchangeTimedOut);
+
+    ReplyCollector big(4);
+    big.Headers(500, L"");
+    big.Take("abcdefg");
+    for (std::int32_t number : {kExchangeTimedOut, kReset}) {
+        const HttpReply cut = big.Interrupted(number);
+        EXPECT_TRUE(cut.completed) << "a reply's size turned into an error";
+        EXPECT_EQ(cut.status, 500);
+        EXPECT_TRUE(cut.cutShort);
+        EXPECT_EQ(ReplyPaneText(cut, codec), L"abcd \u2026 (3 more bytes not shown; the rest not waited for)");
+    }
+}
+}  // namespace
