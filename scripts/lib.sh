@@ -205,7 +205,9 @@ check_static_pe() {
         die "$exe imports MinGW runtime DLLs: $dlls"
     fi
     for dll in $dlls; do
-        printf '%s\n' "${VANTARY_ALLOWED_IMPORTS[@]}" | grep -qixF "$dll" ||
+        # A here-string, not a pipe: under pipefail, grep -q leaving early could
+        # fail the printf that feeds it.
+        grep -qixF "$dll" <<<"$(printf '%s\n' "${VANTARY_ALLOWED_IMPORTS[@]}")" ||
             die "$exe imports $dll, which Windows may load from the program's folder; allowed: ${VANTARY_ALLOWED_IMPORTS[*]}"
     done
     say "checked ${exe#"$VANTARY_ROOT"/}: ${kind%%,*}; DllCharacteristics $characteristics; imports $dlls"
