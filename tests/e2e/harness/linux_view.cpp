@@ -61,7 +61,11 @@ unsigned long FindLinuxPid(const std::wstring& folder) {
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW(L"Z:\\proc\\*", &fd);
     if (h == INVALID_HANDLE_VALUE) return 0;
+    char ownPrefix[1024] = "";
+    const DWORD prefixLength = GetEnvironmentVariableA("WINEPREFIX", ownPrefix, sizeof ownPrefix);
+    const std::string prefix = prefixLength < sizeof ownPrefix ? std::string(ownPrefix, prefixLength) : std::string();
     unsigned long found = 0;
+    unsigned long firstMatch = 0;  // should the environment not show the prefix
     do {
         wchar_t* end = nullptr;
         const unsigned long pid = std::wcstoul(fd.cFileName, &end, 10);
@@ -70,13 +74,19 @@ unsigned long FindLinuxPid(const std::wstring& folder) {
         for (auto& c : cmdline)
             if (c == '\0') c = ' ';
         // Case differs between the path we made and the one Wine reports.
-        if (Lower(cmdline).find(needle) != std::string::npos) {
-            found = pid;
-            break;
+        if (Lower(cmdline).find(needle) == std::string::npos) continue;
+        if (!firstMatch) firstMatch = pid;
+        // Another checkout's run may start a gateway of the same test at the
+        // same time, in a prefix of its own.
+        if (!prefix.empty()) {
+            std::string environment = ReadLinuxFile("/proc/" + std::to_string(pid) + "/environ");
+            if (environment.find("WINEPREFIX=" + prefix + '\0') == std::string::npos) continue;
         }
+        found = pid;
+        break;
     } while (FindNextFileW(h, &fd));
     FindClose(h);
-    return found;
+    return found ? found : firstMatch;
 }
 
 LinuxSample SampleLinux(unsigned long pid) {
