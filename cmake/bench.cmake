@@ -15,7 +15,8 @@ set(VANTARY_BENCH_OUT ${CMAKE_BINARY_DIR}/bench)
 add_executable(vantary-reference-forwarder
     ${VANTARY_BENCH_DIR}/reference_forwarder.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_poster.cpp
-    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp)
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/system_library.cpp)
 target_compile_definitions(vantary-reference-forwarder PRIVATE ${VANTARY_WIN32_DEFINES}
     VANTARY_UPLOAD_URL=L"${VANTARY_UPLOAD_URL}")
 target_compile_options(vantary-reference-forwarder PRIVATE ${VANTARY_BENCH_WARNINGS})
