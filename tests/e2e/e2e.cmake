@@ -55,6 +55,7 @@ add_executable(vantary-e2e
     # The gateway's own poster, driven directly with a WinHTTP that refuses an option.
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_poster.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/system_library.cpp
 )
 target_include_directories(vantary-e2e PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(vantary-e2e PRIVATE ${VANTARY_E2E_WARNINGS})
