@@ -30,6 +30,21 @@ TEST_F(Panes, ALongReplyWrapsOntoSeveralLinesAndThePaneHoldsExactlyWhatWasAppend
         EXPECT_EQ(HIWORD(SendRemote(pane, EM_GETSEL, 0, 0)), SendRemote(pane, WM_GETTEXTLENGTH, 0, 0));
         EXPECT_GT(SendRemote(pane, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "the view stayed on the first line";
     }
+
+    // What is copied is the text as it came, lone CR and LF included.
+    HWND replies = GetDlgItem(gateway_.monitor(), IDC_TEXT2);
+    SendRemote(replies, EM_SETSEL, 6, -1);
+    SendRemote(replies, WM_COPY, 0, 0);
+    std::wstring copied;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            copied = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    EXPECT_EQ(Narrow(copied), reply + "\r\n");
 }
 
 }  // namespace

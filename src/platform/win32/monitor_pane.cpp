@@ -92,6 +92,7 @@ void MonitorPane::Append(const std::wstring& text) {
 void MonitorPane::MoveCaretToEnd() {
     if (!hwnd_) return;
     caret_ = text_.size();
+    anchor_ = caret_;
     const std::size_t line = lines_.LineOf(caret_);
     const std::size_t visible = static_cast<std::size_t>(VisibleLines());
     if (line < firstLine_) ScrollTo(static_cast<std::ptrdiff_t>(line));
@@ -182,6 +183,62 @@ void MonitorPane::OnScroll(int code) {
     }
 }
 
+std::size_t MonitorPane::OffsetAt(POINT at) const {
+    const std::ptrdiff_t row = at.y < 0 ? -1 : at.y / lineHeight_;
+    const std::ptrdiff_t wanted = static_cast<std::ptrdiff_t>(firstLine_) + row;
+    const std::size_t line = static_cast<std::size_t>(
+        std::clamp<std::ptrdiff_t>(wanted, 0, static_cast<std::ptrdiff_t>(lines_.Count()) - 1));
+    const std::size_t start = lines_.Start(line);
+    const std::wstring shown = Shown(text_.data() + start, lines_.End(line, text_) - start);
+    if (at.x <= margin_ || shown.empty()) return start;
+    const MeasuringDc dc(hwnd_, font_);
+    int fit = 0;
+    SIZE size{};
+    if (!dc.get() || !GetTextExtentExPointW(dc.get(), shown.data(), ClampToInt(shown.size()), at.x - margin_, &fit,
+                                            nullptr, &size))
+        return start;
+    return start + static_cast<std::size_t>(std::max(fit, 0));
+}
+
+void MonitorPane::OnMouse(UINT message, POINT at) {
+    if (message == WM_LBUTTONDOWN) {
+        SetFocus(hwnd_);
+        SetCapture(hwnd_);
+        caret_ = OffsetAt(at);
+        if (GetKeyState(VK_SHIFT) >= 0) anchor_ = caret_;
+    } else if (message == WM_MOUSEMOVE && GetCapture() == hwnd_) {
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        if (at.y < 0) ScrollTo(static_cast<std::ptrdiff_t>(firstLine_) - 1);
+        else if (at.y >= client.bottom) ScrollTo(static_cast<std::ptrdiff_t>(firstLine_) + 1);
+        caret_ = OffsetAt(at);
+    } else if (message == WM_LBUTTONUP && GetCapture() == hwnd_) {
+        ReleaseCapture();
+    } else {
+        return;
+    }
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void MonitorPane::CopySelection() const {
+    const std::size_t from = std::min(anchor_, caret_);
+    const std::size_t count = std::max(anchor_, caret_) - from;
+    if (count == 0 || !OpenClipboard(hwnd_)) return;
+    EmptyClipboard();
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (count + 1) * sizeof(wchar_t))) {
+        if (auto* chars = static_cast<wchar_t*>(GlobalLock(memory))) {
+            text_.copy(chars, count, from);
+            chars[count] = L'\0';
+            GlobalUnlock(memory);
+            // The clipboard owns the memory once it has taken it.
+            if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+        } else {
+            GlobalFree(memory);
+        }
+    }
+    CloseClipboard();
+}
+
 void MonitorPane::OnPaint() {
     PAINTSTRUCT ps;
     const HDC dc = BeginPaint(hwnd_, &ps);
@@ -200,8 +257,24 @@ void MonitorPane::OnPaint() {
         if (top >= client.bottom) break;
         if (top + lineHeight_ <= ps.rcPaint.top || top >= ps.rcPaint.bottom) continue;
         const std::size_t start = lines_.Start(line);
-        const std::wstring shown = Shown(text_.data() + start, lines_.End(line, text_) - start);
+        const std::size_t end = lines_.End(line, text_);
+        const std::wstring shown = Shown(text_.data() + start, end - start);
         ExtTextOutW(dc, margin_, top, ETO_CLIPPED, &client, shown.data(), static_cast<UINT>(shown.size()), nullptr);
+        // The selected part of the line, drawn again over it in the selection's colours.
+        const std::size_t from = std::clamp(std::min(anchor_, caret_), start, end);
+        const std::size_t to = std::clamp(std::max(anchor_, caret_), start, end);
+        if (from == to) continue;
+        SIZE before{}, through{};
+        GetTextExtentPoint32W(dc, shown.data(), static_cast<int>(from - start), &before);
+        GetTextExtentPoint32W(dc, shown.data(), static_cast<int>(to - start), &through);
+        RECT band{margin_ + before.cx, top, margin_ + through.cx, top + lineHeight_};
+        IntersectRect(&band, &band, &client);
+        const COLORREF text = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        const COLORREF face = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+        ExtTextOutW(dc, margin_ + before.cx, top, ETO_CLIPPED | ETO_OPAQUE, &band, shown.data() + (from - start),
+                    static_cast<UINT>(to - from), nullptr);
+        SetTextColor(dc, text);
+        SetBkColor(dc, face);
     }
     // The pane has no caret to show that Tab brought the focus here.
     if (GetFocus() == hwnd_) DrawFocusRect(dc, &client);
@@ -272,7 +345,12 @@ LRESULT MonitorPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ScrollTo(static_cast<std::ptrdiff_t>(firstLine_) - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3);
         return 0;
     case WM_LBUTTONDOWN:
-        SetFocus(hwnd_);
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        OnMouse(message, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_COPY:
+        CopySelection();
         return 0;
     case WM_GETDLGCODE:
         // Arrows and page keys scroll; Tab, Esc and Enter stay with the window.
@@ -285,6 +363,17 @@ LRESULT MonitorPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case VK_NEXT: OnScroll(SB_PAGEDOWN); break;
         case VK_HOME: OnScroll(SB_TOP); break;
         case VK_END: OnScroll(SB_BOTTOM); break;
+        case 'A':
+            if (GetKeyState(VK_CONTROL) < 0) {
+                anchor_ = 0;
+                caret_ = text_.size();
+                InvalidateRect(hwnd_, nullptr, FALSE);
+            }
+            break;
+        case 'C':
+        case VK_INSERT:
+            if (GetKeyState(VK_CONTROL) < 0) CopySelection();
+            break;
         default: break;
         }
         return 0;
@@ -294,14 +383,21 @@ LRESULT MonitorPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     // What the edit control answers about lines and the caret, for whoever asks.
     case EM_GETSEL: {
-        const DWORD at = static_cast<DWORD>(caret_);
-        if (wParam) *reinterpret_cast<DWORD*>(wParam) = at;
-        if (lParam) *reinterpret_cast<DWORD*>(lParam) = at;
-        return MAKELRESULT(LOWORD(at), LOWORD(at));
+        const DWORD from = static_cast<DWORD>(std::min(anchor_, caret_));
+        const DWORD to = static_cast<DWORD>(std::max(anchor_, caret_));
+        if (wParam) *reinterpret_cast<DWORD*>(wParam) = from;
+        if (lParam) *reinterpret_cast<DWORD*>(lParam) = to;
+        return MAKELRESULT(LOWORD(from), LOWORD(to));
     }
     case EM_SETSEL: {
-        const INT_PTR end = static_cast<INT_PTR>(static_cast<INT>(lParam));
-        caret_ = end < 0 ? text_.size() : std::min(static_cast<std::size_t>(end), text_.size());
+        const INT start = static_cast<INT>(wParam);
+        const INT end = static_cast<INT>(lParam);
+        const auto place = [&](INT at) {
+            return at < 0 ? text_.size() : std::min(static_cast<std::size_t>(at), text_.size());
+        };
+        caret_ = place(end);
+        anchor_ = start < 0 ? caret_ : place(start);
+        InvalidateRect(hwnd_, nullptr, FALSE);
         return 0;
     }
     case EM_SCROLLCARET: {
