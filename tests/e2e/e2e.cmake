@@ -55,6 +55,7 @@ add_executable(vantary-e2e
     ${VANTARY_E2E_DIR}/unkind_pc_test.cpp
     ${VANTARY_E2E_DIR}/exchange_test.cpp
     ${VANTARY_E2E_DIR}/proxy_test.cpp
+    ${VANTARY_E2E_DIR}/panes_test.cpp
     # The gateway's own poster, driven directly with a WinHTTP that refuses an option.
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_poster.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp
@@ -103,7 +104,7 @@ set(VANTARY_E2E_SUITES
     Startup:240:12 SettingsFile:240:15 Upload:240:22 LoginRejected:180:13 ServerError:300:65 Unreachable:240:65
     SecondInstance:120:18 ShutDown:240:30 Datagrams:360:48 BindFailure:240:43 SettingsWindow:540:78 Tray:360:45
     Hostile:1500:120 HostileService:400:81 OddSettingsFile:300:44 Hardening:240:10 Look:120:6 Keys:180:21
-    Waiting:180:21 UnkindPc:240:30 Exchange:180:25 Proxy:180:15)
+    Waiting:180:21 UnkindPc:240:30 Exchange:180:25 Proxy:180:15 Panes:120:8)
 foreach(entry IN LISTS VANTARY_E2E_SUITES)
     string(REPLACE ":" ";" parts ${entry})
     list(GET parts 0 suite)

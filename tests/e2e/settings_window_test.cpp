@@ -249,7 +249,7 @@ TEST_F(SettingsWindow, SaveRefusesPortTextsThatAreNoPortAndKeepsTheOldOne) {
     const std::string fileBefore = folder_->ReadSettings();
     HWND s = OpenFromButton();
     ASSERT_NE(s, nullptr);
-    for (const std::wstring text : {L"abc", L"0", L"70000", L" 2333"}) {
+    for (const std::wstring text : {L"abc", L"0", L"70000", L"23 33"}) {
         SCOPED_TRACE(Narrow(text));
         ASSERT_TRUE(SetWindowTextRemote(GetDlgItem(s, IDC_S_HOSTPORTNUMBERTEXT), text));
         ASSERT_TRUE(ClickButton(s, IDC_S_SAVECOMMAND));
@@ -261,11 +261,37 @@ TEST_F(SettingsWindow, SaveRefusesPortTextsThatAreNoPortAndKeepsTheOldOne) {
         EXPECT_TRUE(IsWindowVisible(s)) << "the settings window closed";
         EXPECT_EQ(Narrow(ControlText(s, IDC_S_HOSTPORTNUMBERTEXT)), Narrow(text));
     }
-    EXPECT_FALSE(IsUdpPortHeld(2333)) << "\" 2333\" was bound after all";
+    EXPECT_FALSE(IsUdpPortHeld(2333)) << "\"23 33\" was bound after all";
     EXPECT_EQ(folder_->ReadSettings(), fileBefore) << "a refused Save wrote the file";
     EXPECT_TRUE(WaitUntil([] { return IsUdpPortHeld(42114); }, kReplyTimeoutMs)) << "old port not bound again";
     Send(Contact("OZ1AA"));
     EXPECT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs)) << "reception stopped";
+}
+
+TEST_F(SettingsWindow, SaveBindsAPortTextWithBlanksAndKeepsItAsTyped) {
+    StartGatewayWithPort(42116);
+    ASSERT_FALSE(HasFatalFailure());
+    HWND s = OpenFromButton();
+    ASSERT_NE(s, nullptr);
+    ASSERT_TRUE(SetWindowTextRemote(GetDlgItem(s, IDC_S_HOSTPORTNUMBERTEXT), L" 2333 "));
+    ClickAndWaitClosed(s, IDC_S_SAVECOMMAND);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_FALSE(gateway_.HasBox());
+    EXPECT_TRUE(WaitUntil([] { return IsUdpPortHeld(2333); }, kReplyTimeoutMs)) << "2333 not bound";
+    EXPECT_FALSE(IsUdpPortHeld(42116)) << "the old port is still held";
+    ASSERT_TRUE(SendDatagram(2333, Contact("OZ1AA")));
+    EXPECT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs)) << "nothing received on 2333";
+
+    // The line the profile functions make of the same value, written beside it.
+    const std::wstring scratch = folder_->dir() + L"\\scratch.ini";
+    ASSERT_TRUE(WritePrivateProfileStringA("GatewayUDPsettings", "HostPortNumber", " 2333 ",
+                                           Narrow(scratch).c_str()));
+    std::string expected = ReadFileBytes(scratch, nullptr);
+    const size_t at = expected.find("HostPortNumber=");
+    ASSERT_NE(at, std::string::npos) << expected;
+    expected = expected.substr(at, expected.find('\n', at) - at);
+    EXPECT_NE(folder_->ReadSettings().find(expected), std::string::npos)
+        << "no \"" << expected << "\" in:\n" << folder_->ReadSettings();
 }
 
 TEST_F(SettingsWindow, ACharacterTheCodePageLacksBecomesItsDefaultNotALookAlike) {

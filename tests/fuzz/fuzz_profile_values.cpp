@@ -33,18 +33,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (written.find(separator == L'.' ? L',' : L'.') != std::wstring::npos) std::abort();
     }
 
-    // Ports: what is taken is a short run of digits that spells the port; a
-    // run of digits that spells a real port is never refused; every port's
-    // own decimal text is taken back.
+    // Ports: what is taken is a run of digits, blanks around it, that spells
+    // the port; such a run that spells a real port is never refused; every
+    // port's own decimal text is taken back.
     const auto port = ParsePortText(text);
-    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(), [](wchar_t c) {
+    const auto isBlank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    std::size_t first = 0, last = text.size();
+    while (first < last && isBlank(text[first])) ++first;
+    while (last > first && isBlank(text[last - 1])) --last;
+    const std::wstring core = text.substr(first, last - first);
+    const bool digits = !core.empty() && std::all_of(core.begin(), core.end(), [](wchar_t c) {
         return c >= L'0' && c <= L'9';
     });
-    const std::string narrow(text.begin(), text.end());
+    // The value without its leading zeros, so that a long run stays in range of stoul.
+    const std::size_t nonZero = core.find_first_not_of(L'0');
+    const std::string significant = nonZero == std::wstring::npos ? "0" : std::string(core.begin() + nonZero, core.end());
     if (port) {
-        if (!digits || text.size() > 5 || *port == 0 || std::stoul(narrow) != *port) std::abort();
-    } else if (digits && text.size() <= 5) {
-        const unsigned long spelled = std::stoul(narrow);
+        if (!digits || significant.size() > 5 || *port == 0 || std::stoul(significant) != *port) std::abort();
+    } else if (digits && significant.size() <= 5) {
+        const unsigned long spelled = std::stoul(significant);
         if (spelled >= 1 && spelled <= 65535) std::abort();
     }
     if (size >= 2) {

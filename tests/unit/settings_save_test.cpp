@@ -60,7 +60,7 @@ TEST_F(SettingsSaveTest, ABoxIsCopiedAsTyped) {
 }
 
 TEST_F(SettingsSaveTest, APortThatCannotBeBoundKeepsThePreviousOne) {
-    for (const wchar_t* port : {L"2400", L"abc", L"0", L" 2333"}) {
+    for (const wchar_t* port : {L"2400", L"abc", L"0", L"2 333"}) {
         rig.socket.busyPorts[2400] = true;
         rig.profile.writes.clear();
         rig.boxes.shown.clear();
@@ -74,5 +74,14 @@ TEST_F(SettingsSaveTest, APortThatCannotBeBoundKeepsThePreviousOne) {
         EXPECT_EQ(form->HostPortNumber, L"2333");
         EXPECT_TRUE(rig.profile.writes.empty());
     }
+}
+
+TEST_F(SettingsSaveTest, APortTextWithBlanksBindsTheNumberAndIsKeptAsTyped) {
+    SettingsBoxes b = Same();
+    b.HostPortNumber = L" 02400 ";
+    EXPECT_EQ(form->SaveFromSettingsWindow(b), SaveOutcome::Saved);
+    EXPECT_EQ(*rig.socket.bound, 2400);
+    EXPECT_EQ(form->HostPortNumber, L" 02400 ");
+    EXPECT_EQ(rig.profile.values["GatewayUDPsettings/HostPortNumber"], " 02400 ");
 }
 }  // namespace

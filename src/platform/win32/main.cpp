@@ -6,6 +6,7 @@
 #include "platform/win32/ansi_codec_win32.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/control_ids.h"
+#include "platform/win32/deferred_winhttp_poster.h"
 #include "platform/win32/message_boxes_win32.h"
 #include "platform/win32/monitor_window.h"
 #include "platform/win32/profile_store_win32.h"
@@ -13,8 +14,6 @@
 #include "platform/win32/system_library.h"
 #include "platform/win32/tray_icon_win32.h"
 #include "platform/win32/udp_socket_win32.h"
-#include "platform/win32/winhttp_library.h"
-#include "platform/win32/winhttp_poster.h"
 
 #ifndef VANTARY_UPLOAD_URL
 #error "VANTARY_UPLOAD_URL names the endpoint; it is set by the build"
@@ -56,8 +55,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     MessageBoxesWin32 boxes;
     ProfileStoreWin32 profile(codec);
     UdpSocketWin32 socket;
-    WinHttpLibrary winhttp;
-    WinHttpPoster http(VANTARY_UPLOAD_URL, winhttp.Api());
+    DeferredWinHttpPoster http(VANTARY_UPLOAD_URL);
     TrayIconWin32 tray(codec, smallIcon.get());
     SettingsWindowWin32 settings;
     MonitorWindow monitor;
@@ -80,5 +78,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Refused, or the session ended during start-up: nothing more is shown.
     if (!form.Running()) return 0;
     monitor.ShowAfterLoad();
+    http.Load();
     return RunMessageLoop(monitor.Handle(), settings);
 }

@@ -97,6 +97,13 @@ void MonitorWindow::OnCreate() {
     // Started elevated, the window would not hear a restarted Explorer, which runs with less.
     if (taskbarCreated_) ChangeWindowMessageFilterEx(hwnd_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
     dpi_ = dpi::ForWindow(hwnd_);
+}
+
+// Nothing before the window shows needs the controls, and making them (the
+// fonts, the labels measured) costs start-up time on the way to the bound port.
+void MonitorWindow::CreateChildren() {
+    if (childrenMade_) return;
+    childrenMade_ = true;
     text1_.Create(hwnd_, IDC_TEXT1, instance_);
     text2_.Create(hwnd_, IDC_TEXT2, instance_);
     CreateControls(kControls, instance_);
@@ -105,6 +112,7 @@ void MonitorWindow::OnCreate() {
     SetWindowPos(text1_.Handle(), hide, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(text2_.Handle(), text1_.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     MakeFonts();
+    if (!version_.empty()) SetDlgItemTextW(hwnd_, IDC_VERSIONLABEL, version_.c_str());
     Layout();
 }
 
@@ -159,12 +167,15 @@ void MonitorWindow::OnCommand(int id) {
 }
 
 void MonitorWindow::ShowAfterLoad() {
+    CreateChildren();
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
     SetFocus(GetDlgItem(hwnd_, IDC_SETTINGSCOMMAND));
 }
 
 void MonitorWindow::SetVersionCaption(const std::wstring& text) {
+    version_ = text;
+    if (!childrenMade_) return;
     SetDlgItemTextW(hwnd_, IDC_VERSIONLABEL, text.c_str());
     Layout();
 }

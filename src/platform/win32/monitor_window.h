@@ -37,6 +37,7 @@ private:
     friend class BaseWindow<MonitorWindow>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
+    void CreateChildren();
     void OnCommand(int id);
     LRESULT OnCtlColor(HDC dc, HWND control);
     void MakeFonts();
@@ -49,6 +50,8 @@ private:
     UINT taskbarCreated_ = 0;
     MonitorPane text1_;
     MonitorPane text2_;
+    bool childrenMade_ = false;
+    std::wstring version_;
     handles::Font headingFont_;
     handles::Font paneFont_;
     handles::Font smallFont_;

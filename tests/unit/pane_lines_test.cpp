@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "gateway/pane_lines.h"
+
+namespace {
+
+// Every character one unit wide, `width` units a line; counts what it measures.
+struct FixedWidth {
+    std::size_t width;
+    std::size_t measured = 0;
+    PaneLines::Fit Fit() {
+        return [this](const wchar_t*, std::size_t count) {
+            measured += count;
+            return std::min(count, width);
+        };
+    }
+};
+
+std::vector<std::wstring> Shown(const PaneLines& lines, const std::wstring& text) {
+    std::vector<std::wstring> out;
+    for (std::size_t i = 0; i < lines.Count(); ++i)
+        out.push_back(text.substr(lines.Start(i), lines.End(i, text) - lines.Start(i)));
+    return out;
+}
+
+using Lines = std::vector<std::wstring>;
+
+TEST(PaneLines, WrapsAtBlanksAndBreaksOnlyWordsLongerThanTheLine) {
+    FixedWidth fixed{10};
+    PaneLines lines;
+    const std::wstring text = L"[200] Result: 1 out of 1 records added\r\n<call:5>K1ABCDEFGHIJKL x\r\n\r\n";
+    lines.Rewrap(text, fixed.Fit());
+    EXPECT_EQ(Shown(lines, text), (Lines{L"[200] ", L"Result: 1 ", L"out of 1 ", L"records ", L"added",
+                                         L"<call:5>K1", L"ABCDEFGHIJ", L"KL x", L"", L""}));
+    // Blanks where a line is full stay on it rather than start the next.
+    const std::wstring blanks = L"abcdefghij   klm";
+    lines.Rewrap(blanks, fixed.Fit());
+    EXPECT_EQ(Shown(lines, blanks), (Lines{L"abcdefghij   ", L"klm"}));
+    lines.Rewrap(L"", fixed.Fit());
+    EXPECT_EQ(lines.Count(), 1u);
+}
+
+TEST(PaneLines, AppendingInPiecesGivesTheLinesOfTheWholeText) {
+    const std::wstring whole =
+        L"<call:5>K1ABC <gridsquare:4>FN42\r\n[200] Result: 1 out of 1\r\nlone\rCR and lone\nLF \r\n\r\nend";
+    FixedWidth fixed{7};
+    PaneLines once;
+    once.Rewrap(whole, fixed.Fit());
+    // Cut everywhere, also between the CR and the LF of a line end.
+    for (std::size_t cut = 0; cut <= whole.size(); ++cut) {
+        PaneLines pieces;
+        std::wstring text = whole.substr(0, cut);
+        pieces.Rewrap(text, fixed.Fit());
+        text = whole;
+        pieces.Appended(text, fixed.Fit());
+        ASSERT_EQ(Shown(pieces, text), Shown(once, whole)) << "cut at " << cut;
+    }
+    EXPECT_EQ(once.LineOf(0), 0u);
+    EXPECT_EQ(once.LineOf(whole.size()), once.Count() - 1);
+    EXPECT_EQ(once.LineOf(whole.find(L"[200]")), 5u);
+}
+
+TEST(PaneLines, AnAppendMeasuresWhatItAddsNotWhatThePaneHolds) {
+    const std::wstring record = L"<call:5>K1ABC <gridsquare:4>FN42 <mode:3>FT8 <comment:6>BENCH1 <eor>\r\n";
+    FixedWidth fixed{24};
+    PaneLines lines;
+    std::wstring text;
+    lines.Rewrap(text, fixed.Fit());
+    std::vector<std::size_t> perAppend;
+    for (int i = 0; i < 2000; ++i) {
+        text += record;
+        fixed.measured = 0;
+        lines.Appended(text, fixed.Fit());
+        perAppend.push_back(fixed.measured);
+    }
+    EXPECT_EQ(perAppend[100], perAppend.back());
+    EXPECT_LT(perAppend.back(), 4 * record.size());
+    EXPECT_EQ(lines.Count(), 2000u * 4 + 1);
+    // A paragraph far longer than a line is not measured whole for each line.
+    const std::wstring longReply(100000, L'x');
+    fixed.measured = 0;
+    lines.Rewrap(longReply, fixed.Fit());
+    EXPECT_EQ(lines.Count(), 100000u / 24 + 1);
+    EXPECT_LT(fixed.measured, 4 * longReply.size());
+}
+
+}  // namespace
