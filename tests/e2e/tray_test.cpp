@@ -51,6 +51,14 @@ TEST_F(Tray, UploadsGoOnWhileHiddenAndPanesShowLastLineWhenShown) {
     for (int i = 0; i < count; ++i) Send(Contact("EI" + std::to_string(i) + "AA", i));
     ASSERT_TRUE(service_.WaitForRequests(count, 60000)) << "uploads stopped while hidden: "
                                                         << service_.RequestCount();
+    // A click while an upload waits for its reply is ignored, as under a box:
+    // the last reply must be in before the icon is pressed.
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::wstring replies = gateway_.Pane2();
+        size_t lines = 0;
+        for (size_t at = replies.find(L"\r\n"); at != std::wstring::npos; at = replies.find(L"\r\n", at + 2)) ++lines;
+        return lines >= static_cast<size_t>(count);
+    }, 60000)) << "not every reply reached the pane";
     Notify(WM_LBUTTONDOWN);
     ASSERT_TRUE(WaitVisible(true));
     EXPECT_TRUE(WaitUntil([&] { return ShowsLastLine(GetDlgItem(gateway_.monitor(), IDC_TEXT1)); }, 5000))
