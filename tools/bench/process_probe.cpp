@@ -70,22 +70,31 @@ WindowsSample SampleProcess(HANDLE process) {
     return s;
 }
 
-bool UdpPortInTable(std::uint16_t port) {
+namespace {
+// One family's UDP table, read until the buffer is large enough.
+template <class Table>
+bool PortInFamilyTable(std::uint16_t port, ULONG family) {
     std::vector<unsigned char> buffer(64 * 1024);
     for (int attempt = 0; attempt < 4; ++attempt) {
-        ULONG size = static_cast<ULONG>(buffer.size());
-        const DWORD rc = GetUdpTable(reinterpret_cast<MIB_UDPTABLE*>(buffer.data()), &size, FALSE);
+        DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD rc = GetExtendedUdpTable(buffer.data(), &size, FALSE, family, UDP_TABLE_BASIC, 0);
         if (rc == ERROR_INSUFFICIENT_BUFFER) {
             buffer.resize(size + 4096);
             continue;
         }
         if (rc != NO_ERROR) return false;
-        const auto* table = reinterpret_cast<const MIB_UDPTABLE*>(buffer.data());
+        const auto* table = reinterpret_cast<const Table*>(buffer.data());
         for (DWORD i = 0; i < table->dwNumEntries; ++i)
             if (ntohs(static_cast<u_short>(table->table[i].dwLocalPort)) == port) return true;
         return false;
     }
     return false;
+}
+}  // namespace
+
+// The gateway listens on one dual-stack socket, which only the IPv6 table lists.
+bool UdpPortInTable(std::uint16_t port) {
+    return PortInFamilyTable<MIB_UDPTABLE>(port, AF_INET) || PortInFamilyTable<MIB_UDP6TABLE>(port, AF_INET6);
 }
 
 std::uint64_t FileBytes(const std::wstring& path) {

@@ -121,10 +121,19 @@ void GatewayRun::Stop() {
 long GatewayRun::ReplyLines() const {
     HWND pane = GetDlgItem(process_.monitor(), IDC_TEXT2);
     bool ok = false;
-    const LRESULT lines = e2e::SendRemote(pane, EM_GETLINECOUNT, 0, 0, &ok);
+    const LRESULT length = e2e::SendRemote(pane, WM_GETTEXTLENGTH, 0, 0, &ok);
     if (!ok) return -1;
-    // Each reply ends in CR LF, so the empty line after the last one is extra.
-    return static_cast<long>(lines) - 1;
+    if (length == countedChars_) return countedReplies_;
+    // The panes wrap: their line count is of lines shown, not of replies.
+    // Each reply ends in CR LF; only the text says how many have come.
+    const std::wstring text = process_.Pane2();
+    for (std::size_t at = text.find(L"\r\n", static_cast<std::size_t>(countedChars_)); at != std::wstring::npos;
+         at = text.find(L"\r\n", at + 2))
+        ++countedReplies_;
+    // The next search starts before a CR LF that a later append may complete.
+    countedChars_ = text.size() >= 1 && text.back() == L'\r' ? static_cast<long long>(text.size()) - 1
+                                                              : static_cast<long long>(text.size());
+    return countedReplies_;
 }
 
 bool GatewayRun::PanesPainted() const {

@@ -69,6 +69,9 @@ private:
     e2e::UniqueHandle handle_;  // with the rights the footprint needs
     std::uint16_t port_ = 0;
     double portUs_ = 0, windowUs_ = 0;
+    // The replies counted so far, and how much of the pane's text that covered.
+    mutable long long countedChars_ = 0;
+    mutable long countedReplies_ = 0;
 };
 
 // The reference forwarder, a console program started the same way.
