@@ -69,7 +69,7 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == VANTARY_TIMER_TRAY_RETRY && events_) events_->OnTrayRetryTimer();
         return 0;
     case WM_QUERYENDSESSION:
-        return TRUE;
+        return !events_ || events_->OnQueryEndSession();
     case WM_ENDSESSION:
         if (wParam && events_) events_->OnEndSession();
         return 0;

@@ -105,6 +105,11 @@ void SettingsWindowWin32::SetBoxes(const SettingsBoxes& boxes) {
     SetDlgItemTextW(hwnd_, IDC_S_HOSTPORTNUMBERTEXT, boxes.HostPortNumber.c_str());
 }
 
+void SettingsWindowWin32::UnlimitBoxes() {
+    for (int box : {IDC_S_EMAILTEXT, IDC_S_CALLSIGNTEXT, IDC_S_PASSWORDTEXT, IDC_S_HOSTPORTNUMBERTEXT})
+        SendDlgItemMessageW(hwnd_, box, EM_SETLIMITTEXT, 0, 0);  // 0: as much as an edit control holds
+}
+
 SettingsBoxes SettingsWindowWin32::Boxes() const {
     return {BoxText(IDC_S_EMAILTEXT), BoxText(IDC_S_PASSWORDTEXT), BoxText(IDC_S_CALLSIGNTEXT),
             BoxText(IDC_S_HOSTPORTNUMBERTEXT)};
@@ -177,9 +182,6 @@ void SettingsWindowWin32::OnCreate() {
     dpi_ = dpi::ForWindow(hwnd_);
     CreateControls(kControls, instance_);
     SendDlgItemMessageW(hwnd_, IDC_S_PASSWORDTEXT, EM_SETPASSWORDCHAR, L'*', 0);
-    // No box limits what the operator types.
-    for (int box : {IDC_S_EMAILTEXT, IDC_S_CALLSIGNTEXT, IDC_S_PASSWORDTEXT, IDC_S_HOSTPORTNUMBERTEXT})
-        SendDlgItemMessageW(hwnd_, box, EM_SETLIMITTEXT, 0, 0);
     MakeFontsAndLayout();
 }
 

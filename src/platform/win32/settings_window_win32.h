@@ -24,6 +24,7 @@ public:
     float OuterWidth() const override;
     float OuterHeight() const override;
     void SetBoxes(const SettingsBoxes& boxes) override;
+    void UnlimitBoxes() override;
     SettingsBoxes Boxes() const override;
     bool ShowPasswordTicked() const override;
     void SetPasswordMasked(bool masked) override;
