@@ -439,6 +439,10 @@ void Main_form::OnCloseRequest(CloseSource source) {
     Close(source == CloseSource::MonitorOutside ? kAppTaskManager : kFormControlMenu);
 }
 
+// Never in the way of the session's end, whatever waits: the settings are
+// saved when it comes, and nobody would be there to answer a question.
+bool Main_form::OnQueryEndSession() { return true; }
+
 void Main_form::OnEndSession() { Close(kAppWindows); }
 
 void Main_form::OnSocketNotification(std::uintptr_t socket, unsigned events, int error) {

@@ -87,6 +87,7 @@ public:
     void OnCommand(UiCommand command) override;
     void OnSettingsKey(int keyAscii) override;
     void OnCloseRequest(CloseSource source) override;
+    bool OnQueryEndSession() override;
     void OnEndSession() override;
     void OnSocketNotification(std::uintptr_t socket, unsigned events, int error) override;
     void OnTrayNotification(unsigned mouseMessage) override;

@@ -40,4 +40,9 @@ std::wstring SettingsNotRead(const std::wstring& path, const std::wstring& reaso
            L"in the Settings window. Close the program that holds the file, then start the gateway again.";
 }
 
+std::wstring WindowNotMade(const std::wstring& window, const std::wstring& reason) {
+    return L"Vantary Gateway cannot start: Windows did not make its " + window + L" window.\r\n" + reason +
+           L"\r\n\r\nClose some programs or restart Windows, then start the gateway again.";
+}
+
 }  // namespace messages

@@ -36,6 +36,8 @@ std::wstring PortKept(const std::wstring& port, const std::wstring& reason, cons
 // The settings file could not be written; `applied` when the values still
 // hold for this run (a Save in the settings window).
 std::wstring SettingsNotSaved(const std::wstring& path, const std::wstring& reason, bool applied);
+// A window the gateway needs could not be made at start-up; it ends.
+std::wstring WindowNotMade(const std::wstring& window, const std::wstring& reason);
 // The settings file exists but could not be read at start-up.
 std::wstring SettingsNotRead(const std::wstring& path, const std::wstring& reason);
 }  // namespace messages

@@ -24,6 +24,8 @@ public:
     virtual float OuterWidth() const = 0;
     virtual float OuterHeight() const = 0;
     virtual void SetBoxes(const SettingsBoxes& boxes) = 0;
+    // Lets every box take as much text as the operator types or pastes.
+    virtual void UnlimitBoxes() = 0;
     virtual SettingsBoxes Boxes() const = 0;
     virtual bool ShowPasswordTicked() const = 0;
     virtual void SetPasswordMasked(bool masked) = 0;

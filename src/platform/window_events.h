@@ -28,6 +28,8 @@ public:
     // A character key that the settings window saw before its focused control.
     virtual void OnSettingsKey(int keyAscii) = 0;
     virtual void OnCloseRequest(CloseSource source) = 0;
+    // Windows asks whether the session may end; true lets it.
+    virtual bool OnQueryEndSession() = 0;
     // Windows is shutting down or the user is logging off.
     virtual void OnEndSession() = 0;
     // The socket layer's notification as it came: which socket, the event

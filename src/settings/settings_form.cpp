@@ -43,6 +43,8 @@ void Settings_form::Form_Load() {
         place.top = at->top;
     }
     view_.MoveTo(place.left, place.top);
+    // Any length: the service, not the window, judges a long password or address.
+    view_.UnlimitBoxes();
     view_.SetBoxes({values.email, values.password, values.callsign, values.HostPortNumber});
 }
 

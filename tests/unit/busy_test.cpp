@@ -156,6 +156,17 @@ TEST(WindowEvents, SocketNotificationsOfAnotherSocketOrWithAnErrorAreToldApart) 
     EXPECT_FALSE(rig.socket.bound);
 }
 
+TEST(WindowEvents, TheSessionMayEndEvenWhileAnUploadWaits) {
+    Rig rig;
+    Main_form& form = rig.Loaded();
+    bool mayEnd = false;
+    rig.socket.waiting = {"one"};
+    rig.http.whileWaiting = [&] { mayEnd = form.OnQueryEndSession(); };
+    form.OnSocketNotification(rig.socket.handle, kSocketReadable, 0);
+    EXPECT_TRUE(mayEnd);
+    EXPECT_EQ(rig.http.bodies.size(), 1u);
+}
+
 TEST(WindowEvents, TheTaskbarCreatedAgainBringsTheIconBackOnlyAfterStartUp) {
     Rig rig;
     Main_form& form = rig.Make();

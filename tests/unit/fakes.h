@@ -286,7 +286,7 @@ private:
 class FakeSettingsView : public SettingsView {
 public:
     explicit FakeSettingsView(CallLog& log) : log_(log) {}
-    bool Load() override { loaded = true; boxes = {}; ticked = false; masked = true; return true; }
+    bool Load() override { loaded = true; unlimited = false; boxes = {}; ticked = false; masked = true; return true; }
     bool Loaded() const override { return loaded; }
     void Unload() override { loaded = false; log_.Add("settings.Unload"); }
     void SetVersionCaption(const std::wstring& text) override { version = text; }
@@ -294,6 +294,7 @@ public:
     float OuterWidth() const override { return 6000; }
     float OuterHeight() const override { return 6900; }
     void SetBoxes(const SettingsBoxes& b) override { boxes = b; }
+    void UnlimitBoxes() override { unlimited = true; }
     SettingsBoxes Boxes() const override { return boxes; }
     bool ShowPasswordTicked() const override { return ticked; }
     void SetPasswordMasked(bool m) override { masked = m; }
@@ -305,6 +306,7 @@ public:
     void SelectPortBox() override { log_.Add("settings.SelectPort"); }
 
     bool loaded = false;
+    bool unlimited = false;
     SettingsBoxes boxes;
     std::wstring version;
     std::pair<float, float> at{0, 0};

@@ -30,6 +30,7 @@ TEST_F(SettingsFormTest, OpensFilledFromTheStateBelowRightOfTheMonitorAndKeepsEd
     EXPECT_EQ(rig.settings.boxes.email, L"op@example.org");
     EXPECT_EQ(rig.settings.boxes.HostPortNumber, L"2333");
     EXPECT_TRUE(rig.settings.masked);
+    EXPECT_TRUE(rig.settings.unlimited);
     EXPECT_EQ(rig.log.calls, (Calls{"settings.Show", "settings.Normal"}));
 
     rig.view.visible = true;

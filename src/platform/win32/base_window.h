@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <utility>
 
 #include "gateway/guarded_call.h"
 #include "platform/win32/dpi.h"
@@ -29,12 +30,23 @@ struct ControlSpec {
     FontKind font;
 };
 
-// What the program's top-level windows share. Derived handles its messages in
-// HandleMessage, which the window procedure reaches through GWLP_USERDATA.
+// What the program's top-level windows share: the DPI change, the dialog-like
+// keys and focus, restoring, and the end of the window. Derived keeps its layout
+// table, its painting and its routing in HandleMessage, which the window
+// procedure reaches through GWLP_USERDATA once the shared messages are answered.
+// Derived provides MakeFonts() returning its Fonts, a fonts_ member, Layout(),
+// FirstFocus() and OnDestroy().
 template <class Derived>
 class BaseWindow {
 public:
     HWND Handle() const { return hwnd_; }
+
+    // Brought back from the taskbar or a maximised state, and to the front.
+    void RestoreAndRaise() {
+        if (!hwnd_) return;
+        if (IsIconic(hwnd_) || IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+        SetForegroundWindow(hwnd_);
+    }
 
 protected:
     BaseWindow() = default;
@@ -89,11 +101,28 @@ protected:
         }
     }
 
+    // The fonts at the window's DPI, then the controls laid out with them.
+    void MakeFontsAndLayout() {
+        Derived& self = *static_cast<Derived*>(this);
+        // The old fonts go only once no control draws with them any more.
+        auto retired = std::exchange(self.fonts_, self.MakeFonts());
+        self.Layout();
+    }
+
+    HWND hwnd_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    UINT dpi_ = 96;
+
+private:
+    template <class FontKind>
+    static bool IsLabel(const ControlSpec<FontKind>& c) {
+        return lstrcmpiW(c.className, L"STATIC") == 0;
+    }
+
     // A new DPI: fonts and layout again, and the size the system suggests.
     void ApplyDpi(UINT newDpi, const RECT* suggested) {
         dpi_ = newDpi ? newDpi : dpi::ForWindow(hwnd_);
-        static_cast<Derived*>(this)->MakeFonts();
-        static_cast<Derived*>(this)->Layout();
+        MakeFontsAndLayout();
         if (suggested) {
             SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                          suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -110,14 +139,47 @@ protected:
         }
     }
 
-    HWND hwnd_ = nullptr;
-    HWND lastFocus_ = nullptr;
-    UINT dpi_ = 96;
+    // Enter: the dialog manager names no button, as the windows have no default
+    // one; a focused push button is pressed, anything else ignores it.
+    void PressFocusedButton() {
+        const HWND focus = GetFocus();
+        if (!IsChild(hwnd_, focus)) return;
+        if (!(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) return;
+        static_cast<Derived*>(this)->HandleMessage(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
+                                                   reinterpret_cast<LPARAM>(focus));
+    }
 
-private:
-    template <class FontKind>
-    static bool IsLabel(const ControlSpec<FontKind>& c) {
-        return lstrcmpiW(c.className, L"STATIC") == 0;
+    // A control, or one of the tab order (a multi-line pane's Tab asks this way),
+    // is to take the focus, as in a dialog.
+    void MoveFocus(WPARAM wParam, LPARAM lParam) {
+        SetFocus(LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0));
+    }
+
+    // The messages both windows answer alike; the rest are the window's own.
+    LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam) {
+        Derived& self = *static_cast<Derived*>(this);
+        switch (message) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) != IDOK) break;
+            PressFocusedButton();
+            return 0;
+        case WM_ACTIVATE:
+            KeepFocusAcrossActivation(wParam, GetDlgItem(hwnd_, self.FirstFocus()));
+            return 0;
+        case WM_NEXTDLGCTL:
+            MoveFocus(wParam, lParam);
+            return 0;
+        case WM_DPICHANGED:
+            ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_DESTROY:
+            lastFocus_ = nullptr;
+            self.OnDestroy();
+            return 0;
+        default:
+            break;
+        }
+        return self.HandleMessage(message, wParam, lParam);
     }
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -137,6 +199,6 @@ private:
             return DefWindowProcW(hwnd, message, wParam, lParam);
         }
         MessageBoxesWin32 boxes;  // no owner: the failing window may be half made or half gone
-        return CallGuarded(boxes, LRESULT{0}, [&] { return self->HandleMessage(message, wParam, lParam); });
+        return CallGuarded(boxes, LRESULT{0}, [&] { return self->Route(message, wParam, lParam); });
     }
 };

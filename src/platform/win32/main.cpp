@@ -3,10 +3,12 @@
 
 #include "gateway/guarded_call.h"
 #include "gateway/main_form.h"
+#include "gateway/start_windows.h"
 #include "platform/win32/ansi_codec_win32.h"
 #include "platform/win32/application_win32.h"
 #include "platform/win32/control_ids.h"
 #include "platform/win32/deferred_winhttp_poster.h"
+#include "platform/win32/error_text.h"
 #include "platform/win32/message_boxes_win32.h"
 #include "platform/win32/monitor_window.h"
 #include "platform/win32/profile_store_win32.h"
@@ -60,8 +62,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     SettingsWindowWin32 settings;
     MonitorWindow monitor;
 
-    if (!monitor.Create(instance, bigIcon.get(), smallIcon.get())) return 1;
-    settings.Register(instance, bigIcon.get(), smallIcon.get());
+    // Without either window the gateway would run on unseen, or "Settings" would never open.
+    const bool monitorMade = monitor.Create(instance, bigIcon.get(), smallIcon.get());
+    if (!WindowReady(boxes, StartWindow::Monitor, monitorMade, monitorMade ? L"" : SystemErrorText(GetLastError())))
+        return 1;
+    const bool settingsMade = settings.Register(instance, bigIcon.get(), smallIcon.get());
+    if (!WindowReady(boxes, StartWindow::Settings, settingsMade, settingsMade ? L"" : SystemErrorText(GetLastError())))
+        return 1;
     socket.SetNotifyWindow(monitor.Handle(), VANTARY_WM_SOCKET);
     tray.SetWindow(monitor.Handle());
     boxes.SetOwner(monitor.Handle());

@@ -54,14 +54,6 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case VANTARY_WM_TRAY:
         if (events_) events_->OnTrayNotification(static_cast<unsigned>(LOWORD(lParam)));
         return 0;
-    case WM_ACTIVATE:
-        KeepFocusAcrossActivation(wParam, GetDlgItem(hwnd_, IDC_SETTINGSCOMMAND));
-        return 0;
-    case WM_NEXTDLGCTL:
-        // Tab in a multi-line pane asks the parent to move on, as it would ask a dialog.
-        SetFocus(LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0));
-        return 0;
     case WM_SYSCOMMAND:
         // The close box, the window menu's Close and Alt+F4 come this way;
         // Task Manager's End task and taskkill send WM_CLOSE alone.
@@ -77,15 +69,9 @@ LRESULT MonitorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == VANTARY_TIMER_TRAY_RETRY && events_) events_->OnTrayRetryTimer();
         return 0;
     case WM_QUERYENDSESSION:
-        return TRUE;
+        return !events_ || events_->OnQueryEndSession();
     case WM_ENDSESSION:
         if (wParam && events_) events_->OnEndSession();
-        return 0;
-    case WM_DPICHANGED:
-        ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
         return 0;
     default:
         return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -111,25 +97,27 @@ void MonitorWindow::CreateChildren() {
     HWND hide = GetDlgItem(hwnd_, IDC_HIDECOMMAND);
     SetWindowPos(text1_.Handle(), hide, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(text2_.Handle(), text1_.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    MakeFonts();
     if (!version_.empty()) SetDlgItemTextW(hwnd_, IDC_VERSIONLABEL, version_.c_str());
-    Layout();
+    MakeFontsAndLayout();
 }
 
-void MonitorWindow::MakeFonts() {
-    headingFont_ = dpi::MakeFont(L"Arial", 8.25, true, dpi_);
-    paneFont_ = dpi::MakeFont(L"Calibri", 9, false, dpi_);
-    smallFont_ = dpi::MakeFont(L"Calibri", 8.25, false, dpi_);
+MonitorWindow::Fonts MonitorWindow::MakeFonts() const {
+    return {dpi::MakeFont(L"Arial", 8.25, true, dpi_), dpi::MakeFont(L"Calibri", 9, false, dpi_),
+            dpi::MakeFont(L"Calibri", 8.25, false, dpi_)};
 }
+
+void MonitorWindow::OnDestroy() { PostQuitMessage(0); }
 
 void MonitorWindow::Layout() {
     LayoutControls(kControls, dpi_, [&](FontKind kind) {
-        return kind == FontKind::Heading ? headingFont_.get() : kind == FontKind::Pane ? paneFont_.get() : smallFont_.get();
+        return kind == FontKind::Heading ? fonts_.heading.get()
+               : kind == FontKind::Pane  ? fonts_.pane.get()
+                                         : fonts_.small.get();
     });
     text1_.Move(dpi::ToPixels(kText1Place, dpi_));
     text2_.Move(dpi::ToPixels(kText2Place, dpi_));
-    text1_.SetFont(paneFont_.get());
-    text2_.SetFont(paneFont_.get());
+    text1_.SetFont(fonts_.pane.get());
+    text2_.SetFont(fonts_.pane.get());
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -155,13 +143,6 @@ void MonitorWindow::OnCommand(int id) {
     case IDM_SHOW_SETTINGS: events_->OnCommand(UiCommand::MenuShowSettings); break;
     case IDM_HIDE_POPUP: events_->OnCommand(UiCommand::MenuHideMonitor); break;
     case IDM_EXIT: events_->OnCommand(UiCommand::MenuExit); break;
-    case IDOK: {
-        // Enter: the window has no default button, so a focused one is pressed.
-        const HWND focus = GetFocus();
-        const int focused = IsChild(hwnd_, focus) ? GetDlgCtrlID(focus) : 0;
-        if (focused == IDC_SETTINGSCOMMAND || focused == IDC_HIDECOMMAND) OnCommand(focused);
-        break;
-    }
     default: break;  // Esc (IDCANCEL) does nothing here
     }
 }
@@ -239,10 +220,7 @@ void MonitorWindow::Hide() {
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
-void MonitorWindow::SetStateNormal() {
-    if (hwnd_ && (IsIconic(hwnd_) || IsZoomed(hwnd_))) ShowWindow(hwnd_, SW_RESTORE);
-    if (hwnd_) SetForegroundWindow(hwnd_);
-}
+void MonitorWindow::SetStateNormal() { RestoreAndRaise(); }
 
 void MonitorWindow::Destroy() {
     if (hwnd_) DestroyWindow(hwnd_);

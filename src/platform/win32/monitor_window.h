@@ -4,6 +4,7 @@
 #include "platform/monitor_view.h"
 #include "platform/window_events.h"
 #include "platform/win32/base_window.h"
+#include "platform/win32/control_ids.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/monitor_pane.h"
 
@@ -40,8 +41,15 @@ private:
     void CreateChildren();
     void OnCommand(int id);
     LRESULT OnCtlColor(HDC dc, HWND control);
-    void MakeFonts();
+    struct Fonts {
+        handles::Font heading;
+        handles::Font pane;
+        handles::Font small;
+    };
+    Fonts MakeFonts() const;
     void Layout();
+    int FirstFocus() const { return IDC_SETTINGSCOMMAND; }
+    void OnDestroy();
     MonitorPane& PaneOf(Pane pane) { return pane == Pane::Text1 ? text1_ : text2_; }
     POINT OuterTopLeft() const;
 
@@ -52,7 +60,5 @@ private:
     MonitorPane text2_;
     bool childrenMade_ = false;
     std::wstring version_;
-    handles::Font headingFont_;
-    handles::Font paneFont_;
-    handles::Font smallFont_;
+    Fonts fonts_;
 };

@@ -105,6 +105,11 @@ void SettingsWindowWin32::SetBoxes(const SettingsBoxes& boxes) {
     SetDlgItemTextW(hwnd_, IDC_S_HOSTPORTNUMBERTEXT, boxes.HostPortNumber.c_str());
 }
 
+void SettingsWindowWin32::UnlimitBoxes() {
+    for (int box : {IDC_S_EMAILTEXT, IDC_S_CALLSIGNTEXT, IDC_S_PASSWORDTEXT, IDC_S_HOSTPORTNUMBERTEXT})
+        SendDlgItemMessageW(hwnd_, box, EM_SETLIMITTEXT, 0, 0);  // 0: as much as an edit control holds
+}
+
 SettingsBoxes SettingsWindowWin32::Boxes() const {
     return {BoxText(IDC_S_EMAILTEXT), BoxText(IDC_S_PASSWORDTEXT), BoxText(IDC_S_CALLSIGNTEXT),
             BoxText(IDC_S_HOSTPORTNUMBERTEXT)};
@@ -141,10 +146,7 @@ void SettingsWindowWin32::BringToFront() {
     SetForegroundWindow(hwnd_);
 }
 
-void SettingsWindowWin32::SetStateNormal() {
-    if (IsIconic(hwnd_) || IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
-    SetForegroundWindow(hwnd_);
-}
+void SettingsWindowWin32::SetStateNormal() { RestoreAndRaise(); }
 
 void SettingsWindowWin32::EnableInput(bool enabled) {
     if (!enabled && IsChild(hwnd_, GetFocus())) lastFocus_ = GetFocus();
@@ -168,17 +170,8 @@ LRESULT SettingsWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam));
-    case WM_ACTIVATE:
-        KeepFocusAcrossActivation(wParam, GetDlgItem(hwnd_, IDC_S_CANCELCOMMAND));
-        return 0;
     case WM_CLOSE:
         if (events_) events_->OnCloseRequest(CloseSource::SettingsFrame);
-        return 0;
-    case WM_DPICHANGED:
-        ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    case WM_DESTROY:
-        lastFocus_ = nullptr;
         return 0;
     default:
         return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -189,11 +182,7 @@ void SettingsWindowWin32::OnCreate() {
     dpi_ = dpi::ForWindow(hwnd_);
     CreateControls(kControls, instance_);
     SendDlgItemMessageW(hwnd_, IDC_S_PASSWORDTEXT, EM_SETPASSWORDCHAR, L'*', 0);
-    // No box limits what the operator types.
-    for (int box : {IDC_S_EMAILTEXT, IDC_S_CALLSIGNTEXT, IDC_S_PASSWORDTEXT, IDC_S_HOSTPORTNUMBERTEXT})
-        SendDlgItemMessageW(hwnd_, box, EM_SETLIMITTEXT, 0, 0);
-    MakeFonts();
-    Layout();
+    MakeFontsAndLayout();
 }
 
 void SettingsWindowWin32::OnCommand(int id, int notification) {
@@ -204,14 +193,6 @@ void SettingsWindowWin32::OnCommand(int id, int notification) {
     case IDC_S_SHOWPASSWORDSCHECK:
         if (notification == BN_CLICKED) events_->OnCommand(UiCommand::SettingsShowPassword);
         break;
-    case IDOK: {
-        // Enter: the dialog manager names no button, as the window has no
-        // default one; a focused button is pressed, a text box ignores it.
-        const HWND focus = GetFocus();
-        const int focused = IsChild(hwnd_, focus) ? GetDlgCtrlID(focus) : 0;
-        if (focused == IDC_S_SAVECOMMAND || focused == IDC_S_CANCELCOMMAND) OnCommand(focused, BN_CLICKED);
-        break;
-    }
     case IDCANCEL: events_->OnSettingsKey(27); break;  // Esc, as the dialog manager reports it
     default: break;
     }
@@ -224,19 +205,17 @@ LRESULT SettingsWindowWin32::OnCtlColorStatic(HDC dc) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
-void SettingsWindowWin32::MakeFonts() {
-    frameFont_ = dpi::MakeFont(L"MS Sans Serif", 8.25, true, dpi_);
-    plainFont_ = dpi::MakeFont(L"MS Sans Serif", 8.25, false, dpi_);
-    boxFont_ = dpi::MakeFont(L"Calibri", 9, false, dpi_);
-    smallFont_ = dpi::MakeFont(L"Calibri", 8.25, false, dpi_);
+SettingsWindowWin32::Fonts SettingsWindowWin32::MakeFonts() const {
+    return {dpi::MakeFont(L"MS Sans Serif", 8.25, true, dpi_), dpi::MakeFont(L"MS Sans Serif", 8.25, false, dpi_),
+            dpi::MakeFont(L"Calibri", 9, false, dpi_), dpi::MakeFont(L"Calibri", 8.25, false, dpi_)};
 }
 
 void SettingsWindowWin32::Layout() {
     LayoutControls(kControls, dpi_, [&](FontKind kind) {
-        return kind == FontKind::Frame ? frameFont_.get()
-               : kind == FontKind::Plain ? plainFont_.get()
-               : kind == FontKind::Box   ? boxFont_.get()
-                                         : smallFont_.get();
+        return kind == FontKind::Frame ? fonts_.frame.get()
+               : kind == FontKind::Plain ? fonts_.plain.get()
+               : kind == FontKind::Box   ? fonts_.box.get()
+                                         : fonts_.small.get();
     });
     InvalidateRect(hwnd_, nullptr, TRUE);
 }

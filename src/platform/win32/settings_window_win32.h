@@ -4,6 +4,7 @@
 #include "platform/settings_view.h"
 #include "platform/window_events.h"
 #include "platform/win32/base_window.h"
+#include "platform/win32/control_ids.h"
 #include "platform/win32/handles.h"
 
 // The settings window: its layout, its painting and its messages. What the
@@ -23,6 +24,7 @@ public:
     float OuterWidth() const override;
     float OuterHeight() const override;
     void SetBoxes(const SettingsBoxes& boxes) override;
+    void UnlimitBoxes() override;
     SettingsBoxes Boxes() const override;
     bool ShowPasswordTicked() const override;
     void SetPasswordMasked(bool masked) override;
@@ -39,14 +41,19 @@ private:
     void OnCreate();
     void OnCommand(int id, int notification);
     LRESULT OnCtlColorStatic(HDC dc);
-    void MakeFonts();
+    struct Fonts {
+        handles::Font frame;
+        handles::Font plain;
+        handles::Font box;
+        handles::Font small;
+    };
+    Fonts MakeFonts() const;
     void Layout();
+    int FirstFocus() const { return IDC_S_CANCELCOMMAND; }
+    void OnDestroy() {}
     std::wstring BoxText(int id) const;
 
     HINSTANCE instance_ = nullptr;
     WindowEvents* events_ = nullptr;
-    handles::Font frameFont_;
-    handles::Font plainFont_;
-    handles::Font boxFont_;
-    handles::Font smallFont_;
+    Fonts fonts_;
 };
