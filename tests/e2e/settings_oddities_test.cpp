@@ -35,6 +35,8 @@ protected:
             ADD_FAILURE() << "nothing posted";
             return {};
         }
+        // Until its reply is in, the gateway takes no input, as under a box.
+        EXPECT_TRUE(WaitUntil([&] { return !gateway_.Pane2().empty(); }, kReplyTimeoutMs)) << "no reply shown";
         const RecordedRequest req = service_.Requests()[0];
         return {FieldOf(req, "email"), FieldOf(req, "password"), FieldOf(req, "callsign")};
     }
@@ -205,6 +207,8 @@ TEST_F(OddSettingsFile, LockedFileIsReadAndEveryFailedSaveIsReported) {
     Send(Contact("OE2BB"));
     ASSERT_TRUE(service_.WaitForRequests(2, kReplyTimeoutMs));
     EXPECT_EQ(FieldOf(service_.Requests()[1], "email"), "new@example.org");
+    ASSERT_TRUE(WaitUntil([&] { return gateway_.Pane2().find(L"\r\n") != gateway_.Pane2().rfind(L"\r\n"); },
+                          kReplyTimeoutMs)) << "the second reply was not shown";
     CloseExpectingSaveFailure();
     lock.reset();
     EXPECT_EQ(folder_->ReadSettings(), file) << "the locked file was changed";

@@ -61,8 +61,13 @@ HWND GatewayProcess::WaitForMonitor(DWORD timeoutMs) {
 bool GatewayProcess::CloseAndConfirm(std::wstring* error) {
     if (!monitor_) { *error = L"no monitor window"; return false; }
     // The close box's way in; a bare WM_CLOSE is a close from outside, which asks nothing.
-    PostMessageW(monitor_, WM_SYSCOMMAND, SC_CLOSE, 0);
-    auto box = WaitForBox();
+    // A close while an upload still waits for its reply is ignored, as under a
+    // box: pressed again until the question comes.
+    std::optional<MessageBoxView> box;
+    for (int tries = 0; tries < 15 && !box; ++tries) {
+        PostMessageW(monitor_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        box = WaitForBox(1000);
+    }
     if (!box) { *error = L"no question after SC_CLOSE"; return false; }
     if (!box->hasYes) { *error = L"the box has no Yes: " + box->text; return false; }
     ClickButton(box->box, IDYES);
