@@ -93,7 +93,7 @@ TEST_F(Exchange, AWaitAbandonedForAnyOtherEndShowsNothingAndKeepsTheCount) {
     EXPECT_EQ(rig.http.bodies.size(), 2u);
     EXPECT_EQ(rig.boxes.shown.size(), 1u) << "a box followed the abandoned retry";
     EXPECT_EQ(rig.view.text2, L"[500] err\r\n");
-    EXPECT_EQ(form->Trials(), 1);
+    EXPECT_EQ(rig.TrialsSoFar(), 1);
 }
 
 TEST_F(Exchange, PastTheDeadlineTheTimeOutIsReportedUnlessOnlyTheRestOfABigReplyWasLate) {

@@ -365,6 +365,27 @@ struct Rig {
         log.calls.clear();
         return *form;
     }
+    // Started from a settings file that holds these credentials and port 2333.
+    Main_form& LoadedWith(const std::string& email, const std::string& password, const std::string& callsign) {
+        profile.exists = true;
+        profile.values["Credentials/email"] = email;
+        profile.values["Credentials/password"] = password;
+        profile.values["Credentials/callsign"] = callsign;
+        profile.values["GatewayUDPsettings/HostPortNumber"] = "2333";
+        return Loaded();
+    }
+    // The retry count as the operator meets it: a record that gets 500 each
+    // time, answered Yes each time, is posted five times less the count.
+    // Leaves the count at 0.
+    int TrialsSoFar() {
+        const std::size_t before = http.bodies.size();
+        http.replies.assign(6, FakeHttp::Reply(500, "err"));
+        boxes.answers.assign(6, mb::kAnswerYes);
+        Arrive("probe");
+        http.replies.clear();
+        boxes.answers.clear();
+        return 5 - static_cast<int>(http.bodies.size() - before);
+    }
     // A datagram arrives and its readiness event is dispatched.
     void Arrive(const std::string& datagram) {
         socket.waiting.push_back(datagram);

@@ -15,10 +15,10 @@ protected:
 TEST_F(SettingsFileTest, FirstRunAppliesDefaultsCentresAndWritesNothing) {
     Main_form& form = rig.Make();
     form.Form_Load();
-    EXPECT_EQ(form.email, L"");
-    EXPECT_EQ(form.password, L"");
-    EXPECT_EQ(form.callsign, L"");
-    EXPECT_EQ(form.HostPortNumber, L"2333");
+    EXPECT_EQ(form.CurrentSettings().email, L"");
+    EXPECT_EQ(form.CurrentSettings().password, L"");
+    EXPECT_EQ(form.CurrentSettings().callsign, L"");
+    EXPECT_EQ(form.CurrentSettings().HostPortNumber, L"2333");
     EXPECT_EQ(rig.view.left, (15360.0f - 4560.0f) / 2);
     EXPECT_EQ(rig.view.top, (11520.0f - 3000.0f) / 2);
     EXPECT_TRUE(rig.profile.writes.empty());
@@ -36,10 +36,10 @@ TEST_F(SettingsFileTest, LoadsEveryKeyAndDefaultsAMissingPortTo2233) {
     rig.view.workAreas.push_back({-15360, 0, 15360, 11520});
     Main_form& form = rig.Make();
     form.Form_Load();
-    EXPECT_EQ(form.email, L"op@example.org");
-    EXPECT_EQ(form.password, L"s3cret ");
-    EXPECT_EQ(form.callsign, L"DL1ABC");
-    EXPECT_EQ(form.HostPortNumber, L"2233");
+    EXPECT_EQ(form.CurrentSettings().email, L"op@example.org");
+    EXPECT_EQ(form.CurrentSettings().password, L"s3cret ");
+    EXPECT_EQ(form.CurrentSettings().callsign, L"DL1ABC");
+    EXPECT_EQ(form.CurrentSettings().HostPortNumber, L"2233");
     EXPECT_EQ(rig.view.top, 1200.0f);
     EXPECT_EQ(rig.view.left, -15360.0f);
     EXPECT_EQ(rig.profile.lastPath, "C:\\Radio\\vantary-gateway.ini");
@@ -50,7 +50,7 @@ TEST_F(SettingsFileTest, EmptyPortAndMissingLocationUseTheirDefaults) {
     rig.view.left = rig.view.top = 999;
     Main_form& form = rig.Make();
     form.Form_Load();
-    EXPECT_EQ(form.HostPortNumber, L"2233");
+    EXPECT_EQ(form.CurrentSettings().HostPortNumber, L"2233");
     EXPECT_EQ(rig.view.left, 0.0f);
     EXPECT_EQ(rig.view.top, 0.0f);
 }
@@ -62,8 +62,8 @@ TEST_F(SettingsFileTest, ValuesAreTakenAsTheyStand) {
           {"FormLocation/FormLeft", "x"}});
     Main_form& form = rig.Make();
     form.Form_Load();
-    EXPECT_EQ(form.HostPortNumber, L"abc");
-    EXPECT_EQ(form.email, std::wstring(254, L'e'));
+    EXPECT_EQ(form.CurrentSettings().HostPortNumber, L"abc");
+    EXPECT_EQ(form.CurrentSettings().email, std::wstring(254, L'e'));
     EXPECT_EQ(rig.view.top, 12.0f);
     EXPECT_EQ(rig.view.left, 0.0f);
 }
@@ -73,7 +73,7 @@ TEST_F(SettingsFileTest, AHiddenOrSystemFileCountsAsMissing) {
     rig.profile.ordinary = false;
     Main_form& form = rig.Make();
     form.Form_Load();
-    EXPECT_EQ(form.HostPortNumber, L"2333");
+    EXPECT_EQ(form.CurrentSettings().HostPortNumber, L"2333");
 }
 
 TEST_F(SettingsFileTest, SaveWritesSixKeysInOrder) {
@@ -116,7 +116,7 @@ TEST_F(SettingsFileTest, AFolderTheCodePageCannotNameIsReadAndWrittenThroughItsS
         local.profile.values["GatewayUDPsettings/HostPortNumber"] = "2400";
         Main_form& form = local.Make();
         form.Form_Load();
-        EXPECT_EQ(form.HostPortNumber, L"2400");
+        EXPECT_EQ(form.CurrentSettings().HostPortNumber, L"2400");
         EXPECT_EQ(local.profile.lastPath, "C:\\RADIO~1\\vantary-gateway.ini");
         local.profile.lastPath.clear();
         form.SaveSettingsToINI();
@@ -133,8 +133,7 @@ TEST_F(SettingsFileTest, AFolderTheCodePageCannotNameIsReadAndWrittenThroughItsS
 
 TEST_F(SettingsFileTest, CharactersOutsideTheCodePageAreReplaced) {
     Main_form& form = rig.Loaded();
-    form.callsign = L"DL\u20ac1";
-    form.SaveSettingsToINI();
+    form.SaveFromSettingsWindow({L"", L"", L"DL\u20ac1", L"2333"});
     EXPECT_EQ(rig.profile.values["Credentials/callsign"], "DL?1");
 }
 }  // namespace

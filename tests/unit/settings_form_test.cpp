@@ -9,14 +9,7 @@ class SettingsFormTest : public ::testing::Test {
 protected:
     Rig rig;
     Main_form* form = nullptr;
-    Settings_form* settings = nullptr;
-    void SetUp() override {
-        form = &rig.Loaded();
-        settings = &form->SettingsForm();
-        form->email = L"op@example.org";
-        form->password = L"pw";
-        form->callsign = L"DL1ABC";
-    }
+    void SetUp() override { form = &rig.LoadedWith("op@example.org", "pw", "DL1ABC"); }
 };
 
 TEST_F(SettingsFormTest, OpensFilledFromTheStateBelowRightOfTheMonitorAndKeepsEditsWhenShownAgain) {
@@ -48,34 +41,34 @@ TEST_F(SettingsFormTest, OpensFilledFromTheStateBelowRightOfTheMonitorAndKeepsEd
 
 TEST_F(SettingsFormTest, CancelEscAndTheCloseBoxApplyNothing) {
     const auto closeWith = [&](auto close) {
-        settings->Show();
+        form->settingsCommand_Click();
         rig.settings.boxes = {L"new@example.org", L"new", L"N0NEW", L"2400"};
         rig.log.calls.clear();
         close();
         EXPECT_FALSE(rig.settings.loaded);
         EXPECT_EQ(rig.log.calls, (Calls{"settings.Unload"}));
-        EXPECT_EQ(form->email, L"op@example.org");
-        EXPECT_EQ(form->HostPortNumber, L"2333");
+        EXPECT_EQ(form->CurrentSettings().email, L"op@example.org");
+        EXPECT_EQ(form->CurrentSettings().HostPortNumber, L"2333");
         EXPECT_TRUE(rig.profile.writes.empty());
     };
     closeWith([&] { form->OnCommand(UiCommand::SettingsCancel); });
     closeWith([&] { form->OnSettingsKey(27); });
     closeWith([&] { form->OnCloseRequest(CloseSource::SettingsFrame); });
-    settings->Show();
+    form->settingsCommand_Click();
     form->OnSettingsKey('a');
     EXPECT_TRUE(rig.settings.loaded) << "only Esc closes";
 }
 
 TEST_F(SettingsFormTest, SaveAppliesAndClosesOrKeepsTheWindowForAPortToCorrect) {
-    settings->Show();
+    form->settingsCommand_Click();
     rig.settings.boxes = {L"new@example.org", L"new", L"N0NEW", L"2400"};
     form->OnCommand(UiCommand::SettingsSave);
     EXPECT_FALSE(rig.settings.loaded);
-    EXPECT_EQ(form->email, L"new@example.org");
+    EXPECT_EQ(form->CurrentSettings().email, L"new@example.org");
     EXPECT_EQ(*rig.socket.bound, 2400);
     EXPECT_EQ(rig.profile.values["GatewayUDPsettings/HostPortNumber"], "2400");
 
-    settings->Show();
+    form->settingsCommand_Click();
     rig.settings.boxes.HostPortNumber = L"70000";
     rig.log.calls.clear();
     form->OnCommand(UiCommand::SettingsSave);
@@ -88,7 +81,7 @@ TEST_F(SettingsFormTest, SaveAppliesAndClosesOrKeepsTheWindowForAPortToCorrect) 
 }
 
 TEST_F(SettingsFormTest, ShowPasswordFollowsTheCheckBox) {
-    settings->Show();
+    form->settingsCommand_Click();
     rig.settings.ticked = true;
     form->OnCommand(UiCommand::SettingsShowPassword);
     EXPECT_FALSE(rig.settings.masked);
@@ -97,8 +90,8 @@ TEST_F(SettingsFormTest, ShowPasswordFollowsTheCheckBox) {
     EXPECT_TRUE(rig.settings.masked);
     rig.settings.ticked = true;
     form->OnCommand(UiCommand::SettingsShowPassword);
-    settings->Unload();
-    settings->Show();
+    form->OnCommand(UiCommand::SettingsCancel);
+    form->settingsCommand_Click();
     EXPECT_TRUE(rig.settings.masked) << "every opening starts masked";
 }
 }  // namespace

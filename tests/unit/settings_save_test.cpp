@@ -10,12 +10,25 @@ protected:
     Rig rig;
     Main_form* form = nullptr;
     void SetUp() override {
-        form = &rig.Loaded();
-        form->email = L"Op@Example.org";
-        form->password = L"pw";
-        form->callsign = L"DL1ABC";
+        form = &rig.LoadedWith("Op@Example.org", "pw", "DL1ABC");
     }
-    SettingsBoxes Same() const { return {form->email, form->password, form->callsign, form->HostPortNumber}; }
+    SettingsBoxes Same() const {
+        const SettingsValues now = form->CurrentSettings();
+        return {now.email, now.password, now.callsign, now.HostPortNumber};
+    }
+    // A login rejection blocks the uploads.
+    void Block() {
+        rig.http.replies = {FakeHttp::Reply(403, "login")};
+        rig.Arrive("rejected");
+        rig.boxes.shown.clear();
+    }
+    // Whether the next record is posted or stopped by the block's message.
+    bool Blocked() {
+        const std::size_t posts = rig.http.bodies.size();
+        rig.Arrive("next");
+        return rig.http.bodies.size() == posts && !rig.boxes.shown.empty() &&
+               rig.boxes.shown.back().text.rfind(L"Upload is blocked.", 0) == 0;
+    }
 };
 
 TEST_F(SettingsSaveTest, UnchangedValuesRebindAndRewriteTheFile) {
@@ -24,39 +37,43 @@ TEST_F(SettingsSaveTest, UnchangedValuesRebindAndRewriteTheFile) {
     EXPECT_EQ(rig.log.calls[1], "sock.Bind 2333");
     EXPECT_EQ(rig.log.calls[2], "ini Credentials/email=Op@Example.org");
     EXPECT_EQ(rig.profile.writes.size(), 6u);
-    EXPECT_EQ(form->UploadBlocked, kFalse);
+    EXPECT_FALSE(Blocked());
 }
 
 TEST_F(SettingsSaveTest, ABlockIsLiftedOnlyByAChangedCredential) {
-    form->UploadBlocked = kTrue;
+    Block();
     SettingsBoxes portOnly = Same();
     portOnly.HostPortNumber = L"2400";
     form->SaveFromSettingsWindow(portOnly);
-    EXPECT_EQ(form->UploadBlocked, kTrue);
+    EXPECT_TRUE(Blocked());
     EXPECT_EQ(*rig.socket.bound, 2400);
     EXPECT_EQ(rig.profile.values["GatewayUDPsettings/HostPortNumber"], "2400");
 
     SettingsBoxes caseOnly = portOnly;
     caseOnly.email = L"op@example.org";
     form->SaveFromSettingsWindow(caseOnly);
-    EXPECT_EQ(form->UploadBlocked, kFalse);
-    EXPECT_EQ(form->email, L"op@example.org");
+    EXPECT_FALSE(Blocked());
+    EXPECT_EQ(rig.http.bodies.back().rfind("email=op%40example%2Eorg&", 0), 0u);
 
+    GatewayState state;
+    state.email = L"Op@Example.org";
+    state.password = L"pw";
+    state.callsign = L"DL1ABC";
+    state.UploadBlocked = kTrue;
     for (int which = 0; which < 3; ++which) {
-        form->UploadBlocked = kTrue;
-        SettingsBoxes b = Same();
+        SettingsBoxes b{state.email, state.password, state.callsign, L"2333"};
         (which == 0 ? b.email : which == 1 ? b.password : b.callsign) += L" ";
-        EXPECT_EQ(UploadBlockedAfterSave(*form, b), kFalse) << which;
+        EXPECT_EQ(UploadBlockedAfterSave(state, b), kFalse) << which;
     }
-    EXPECT_EQ(UploadBlockedAfterSave(*form, Same()), kTrue);
+    EXPECT_EQ(UploadBlockedAfterSave(state, {state.email, state.password, state.callsign, L"2400"}), kTrue);
 }
 
 TEST_F(SettingsSaveTest, ABoxIsCopiedAsTyped) {
     SettingsBoxes b{L"", L"  spaced  ", L"", L"2500"};
     form->SaveFromSettingsWindow(b);
-    EXPECT_EQ(form->email, L"");
-    EXPECT_EQ(form->password, L"  spaced  ");
-    EXPECT_EQ(form->HostPortNumber, L"2500");
+    EXPECT_EQ(form->CurrentSettings().email, L"");
+    EXPECT_EQ(form->CurrentSettings().password, L"  spaced  ");
+    EXPECT_EQ(form->CurrentSettings().HostPortNumber, L"2500");
 }
 
 TEST_F(SettingsSaveTest, APortThatCannotBeBoundKeepsThePreviousOne) {
@@ -71,7 +88,7 @@ TEST_F(SettingsSaveTest, APortThatCannotBeBoundKeepsThePreviousOne) {
         EXPECT_NE(rig.boxes.shown[0].text.find(port), std::wstring::npos);
         EXPECT_EQ(rig.boxes.shown[0].style, 0x1010u);
         EXPECT_EQ(*rig.socket.bound, 2333);
-        EXPECT_EQ(form->HostPortNumber, L"2333");
+        EXPECT_EQ(form->CurrentSettings().HostPortNumber, L"2333");
         EXPECT_TRUE(rig.profile.writes.empty());
     }
 }
@@ -81,7 +98,7 @@ TEST_F(SettingsSaveTest, APortTextWithBlanksBindsTheNumberAndIsKeptAsTyped) {
     b.HostPortNumber = L" 02400 ";
     EXPECT_EQ(form->SaveFromSettingsWindow(b), SaveOutcome::Saved);
     EXPECT_EQ(*rig.socket.bound, 2400);
-    EXPECT_EQ(form->HostPortNumber, L" 02400 ");
+    EXPECT_EQ(form->CurrentSettings().HostPortNumber, L" 02400 ");
     EXPECT_EQ(rig.profile.values["GatewayUDPsettings/HostPortNumber"], " 02400 ");
 }
 }  // namespace

@@ -13,11 +13,13 @@ TEST(StartUp, RunsItsStepsInOrder) {
     form.Form_Load();
     EXPECT_EQ(rig.log.calls, (Calls{"view.Version v2.03", "app.PrevInstance", "ini.Exists", "view.SetTop",
                                     "view.SetLeft", "sock.Close", "sock.Udp", "sock.Bind 2400", "tray.Add"}));
-    EXPECT_EQ(form.Version, L"v2.03");
-    EXPECT_EQ(form.apiKey.size(), 40u);
-    for (wchar_t c : form.apiKey) EXPECT_TRUE((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'));
-    EXPECT_EQ(form.UploadBlocked, kFalse);
-    EXPECT_EQ(form.Trials(), 0);
+    EXPECT_EQ(form.CurrentSettings().Version, L"v2.03");
+    EXPECT_EQ(rig.TrialsSoFar(), 0);
+    // Neither blocked nor counting; the key is 40 lowercase hexadecimal digits.
+    const std::string& body = rig.http.bodies.at(0);
+    const std::string key = body.substr(body.find("&api=") + 5);
+    EXPECT_EQ(key.size(), 40u);
+    for (char c : key) EXPECT_TRUE((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'));
 }
 
 TEST(StartUp, ASecondInstanceIsRefusedBeforeTouchingAnything) {
@@ -41,7 +43,7 @@ TEST(StartUp, AFailedBindIsReportedAndTheTrayStepStillRuns) {
         rig.Make().Form_Load();
         ASSERT_EQ(rig.boxes.shown.size(), 1u) << port;
         EXPECT_EQ(rig.boxes.shown[0].style, 0x1010u);
-        EXPECT_NE(rig.boxes.shown[0].text.find(rig.form->HostPortNumber), std::wstring::npos);
+        EXPECT_NE(rig.boxes.shown[0].text.find(rig.form->CurrentSettings().HostPortNumber), std::wstring::npos);
         EXPECT_FALSE(rig.socket.bound);
         EXPECT_EQ(rig.log.calls.back(), "tray.Add");
     }
@@ -79,7 +81,7 @@ TEST(ShutDown, YesRunsTheWholeSequenceInOrder) {
     expected.push_back("ini FormLocation/FormLeft=5400");
     for (const char* c : {"sock.Close", "settings.Unload", "tray.Remove", "view.Destroy"}) expected.push_back(c);
     EXPECT_EQ(rig.log.calls, expected);
-    EXPECT_EQ(form.email, L"");  // the open settings window was not applied
+    EXPECT_EQ(form.CurrentSettings().email, L"");  // the open settings window was not applied
 }
 
 TEST(ShutDown, WindowsEndingTheSessionAsksNothing) {

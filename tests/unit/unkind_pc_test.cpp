@@ -32,7 +32,7 @@ TEST(SettingsFileTrouble, AFailedSaveIsReportedWhereverItHappens) {
     EXPECT_NE(box.text.find(L"system error 32"), std::wstring::npos);
     EXPECT_NE(box.text.find(L"apply until the gateway ends"), std::wstring::npos);
     EXPECT_EQ(box.text.substr(box.text.size() - 2), L"n.") << "no line end after the last line";
-    EXPECT_EQ(form.email, L"new@example.org");
+    EXPECT_EQ(form.CurrentSettings().email, L"new@example.org");
     EXPECT_EQ(*rig.socket.bound, 2400);
     EXPECT_FALSE(rig.settings.loaded);
     // Exit from the tray menu: the box, then the end.
@@ -78,7 +78,7 @@ TEST(SettingsFileTrouble, AFileThatCannotBeReadIsNeverOverwrittenByWhatTheProgra
     EXPECT_EQ(rig.boxes.shown[0].style, 0x1030u);
     EXPECT_NE(rig.boxes.shown[0].text.find(L"could not read its settings"), std::wstring::npos);
     EXPECT_NE(rig.boxes.shown[0].text.find(L"C:\\Radio\\vantary-gateway.ini"), std::wstring::npos);
-    EXPECT_EQ(form.HostPortNumber, L"2333") << "the first-run values serve this run";
+    EXPECT_EQ(form.CurrentSettings().HostPortNumber, L"2333") << "the first-run values serve this run";
     EXPECT_EQ(Count(rig.log.calls, "tray.Add"), 1);
     // The lock is gone by the shut-down: still nothing is written over the password.
     rig.profile.readError = 0;
@@ -107,7 +107,7 @@ TEST(SettingsFileTrouble, AFolderWithoutAShortNameIsReachedByItsWideName) {
     rig.profile.values["Credentials/email"] = "op@example.org";
     Main_form& form = rig.Make();
     form.Form_Load();
-    EXPECT_EQ(form.email, L"op@example.org");
+    EXPECT_EQ(form.CurrentSettings().email, L"op@example.org");
     EXPECT_EQ(rig.profile.lastPath, "") << "the code page cannot name it";
     EXPECT_EQ(rig.profile.lastWidePath, L"D:\\\u0420\u0430\u0434\u0438\u043e\\vantary-gateway.ini");
     EXPECT_EQ(form.SaveSettingsToINI(), 0u);
