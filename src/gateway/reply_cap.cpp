@@ -75,3 +75,15 @@ std::wstring ReplyPaneText(const HttpReply& reply, const AnsiCodec& codec) {
     }
     return DecodeReplyText(body, reply.contentType, codec) + NotShownMarker(notShown, reply.cutShort);
 }
+
+std::int32_t ExchangeErrorNumber(std::uint32_t systemError) {
+    constexpr std::uint32_t kSocketTimedOut = 10060;   // WSAETIMEDOUT
+    constexpr std::uint32_t kWinHttpTimeout = 12002;
+    constexpr std::uint32_t kWinHttpInternalError = 12004;
+    if (systemError == kSocketTimedOut) systemError = kWinHttpTimeout;
+    if (systemError == 0) systemError = kWinHttpInternalError;
+    // As HRESULT_FROM_WIN32: a number that is an HRESULT already stays as it is.
+    if (static_cast<std::int32_t>(systemError) < 0) return static_cast<std::int32_t>(systemError);
+    const std::uint32_t hresult = (systemError & 0xFFFFu) | (7u << 16) | 0x80000000u;
+    return static_cast<std::int32_t>(hresult);
+}

@@ -13,6 +13,12 @@ constexpr std::uint32_t kExchangeDeadlineMs = 60000;
 // What an exchange past its deadline reports: WinHTTP's time-out as an HRESULT.
 constexpr std::int32_t kExchangeTimedOut = static_cast<std::int32_t>(0x80072EE2u);
 
+// The number a failed exchange reports for the system's error code: as the
+// scripting request object raises it, the error as an HRESULT. A socket's
+// own time-out counts as the exchange's, and no code at all as WinHTTP's
+// internal error, so that the operator never reads "Error 0".
+std::int32_t ExchangeErrorNumber(std::uint32_t systemError);
+
 // Collects a reply's body as it is read: the first bytes are kept, the rest
 // only counted, so that a huge reply costs no memory and no copies.
 class ReplyCollector {

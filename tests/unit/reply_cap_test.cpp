@@ -55,6 +55,13 @@ TEST(ReplyCap, ACutThroughAUtf8CharacterLeavesTheRestReadableAsUtf8) {
     EXPECT_EQ(ReplyPaneText(reply, codec), L"caf\u00e9 \u2026 (8 more bytes not shown)");
 }
 
+TEST(ReplyCap, AFailureReportsTheSystemErrorAsTheRequestObjectWould) {
+    EXPECT_EQ(ExchangeErrorNumber(12029), -2147012867) << "cannot connect";
+    EXPECT_EQ(ExchangeErrorNumber(10060), kExchangeTimedOut) << "the socket's time-out is the exchange's";
+    EXPECT_EQ(ExchangeErrorNumber(0), static_cast<std::int32_t>(0x80072EE4u)) << "never \"Error 0\"";
+    EXPECT_EQ(ExchangeErrorNumber(0x8007000Eu), static_cast<std::int32_t>(0x8007000Eu));
+}
+
 TEST(ReplyCap, InterruptedReadsFailUnlessOnlyDroppedBytesAreMissing) {
     constexpr std::int32_t kReset = static_cast<std::int32_t>(0x80072EFEu);
     ReplyCollector silent(4);

@@ -20,22 +20,9 @@ constexpr int kConnectTimeout = 60000;
 constexpr int kSendTimeout = 30000;
 constexpr int kReceiveTimeout = 30000;
 
-// The number the scripting request object raises: the WinHTTP error as an HRESULT.
-std::int32_t ErrorNumber(DWORD error) {
-    const auto hresult = static_cast<std::uint32_t>(HRESULT_FROM_WIN32(error));
-    return static_cast<std::int32_t>(hresult);
-}
-
-std::int32_t FailureNumber(DWORD error) {
-    // Some WinHTTPs pass the socket's own time-out through; the request object
-    // reports every time-out as its own.
-    if (error == WSAETIMEDOUT) error = ERROR_WINHTTP_TIMEOUT;
-    return ErrorNumber(error ? error : ERROR_WINHTTP_INTERNAL_ERROR);
-}
-
 HttpReply Failed(DWORD error) {
     HttpReply reply;
-    reply.errorNumber = FailureNumber(error);
+    reply.errorNumber = ExchangeErrorNumber(error);
     return reply;
 }
 
@@ -216,7 +203,7 @@ HttpReply Run(Exchange& x) {
             if (!api.ReadData(request, chunk.data(), wanted, &read)) error = GetLastError();
         }
         Locked hold(x.lock);
-        if (error) return x.collected.Interrupted(FailureNumber(error));
+        if (error) return x.collected.Interrupted(ExchangeErrorNumber(error));
         if (available == 0 || read == 0) return x.collected.Complete();
         x.collected.Take(std::string_view(chunk.data(), read));
     }
