@@ -26,8 +26,9 @@ target_compile_options(vantary_core PRIVATE -fstack-protector-strong)
 target_link_options(vantary_core PUBLIC -fstack-protector-strong)
 target_compile_options(vantary-gateway PRIVATE -fstack-protector-strong)
 target_link_options(vantary-gateway PRIVATE ${VANTARY_PE_PROTECTIONS})
-# No winhttp: it is loaded from the system folder at run time (winhttp_library.cpp).
-target_link_libraries(vantary-gateway PRIVATE vantary_core ws2_32 comctl32 gdi32 user32 shell32 kernel32)
+# No winhttp: it is loaded from the system folder at run time (winhttp_library.cpp);
+# nor the common controls or the shell, loaded once the port is bound.
+target_link_libraries(vantary-gateway PRIVATE vantary_core ws2_32 gdi32 user32 advapi32 kernel32)
 target_link_options(vantary-gateway PRIVATE -static -static-libgcc -static-libstdc++ -municode -mwindows -Wl,--gc-sections)
 set_target_properties(vantary-gateway PROPERTIES OUTPUT_NAME vantary-gateway)
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gateway/pane_lines.h"
+#include "gateway/pane_text.h"
 
 namespace {
 
@@ -87,4 +88,31 @@ TEST(PaneLines, AnAppendMeasuresWhatItAddsNotWhatThePaneHolds) {
     EXPECT_LT(fixed.measured, 4 * longReply.size());
 }
 
+}  // namespace
+
+namespace {
+TEST(PaneText, KeepsTheTextAsAppendedAndSelectsAsTheEditControlDoes) {
+    FixedWidth width{10};
+    PaneText pane;
+    pane.Append(L"a\rb\r\n", width.Fit());
+    pane.Append(L"second line\r\n", width.Fit());
+    EXPECT_EQ(pane.Text(), L"a\rb\r\nsecond line\r\n");
+    EXPECT_EQ(pane.ShownLine(0), L"a\x240D" L"b") << "a lone CR shows as its picture";
+    EXPECT_EQ(pane.Caret(), pane.Text().size());
+
+    pane.Select(5, 11);
+    EXPECT_EQ(pane.Selected(), L"second");
+    pane.Select(-1, 3);
+    EXPECT_EQ(pane.Selected(), L"") << "a start below 0 selects nothing";
+    pane.Select(5, -1);
+    EXPECT_EQ(pane.SelectionEnd(), pane.Text().size());
+    EXPECT_EQ(pane.LineIndex(-1), static_cast<long>(pane.LineStart(pane.LineOf(pane.Caret()))));
+    EXPECT_EQ(pane.LineIndex(99), -1);
+
+    // A shorter text leaves no selection end beyond it.
+    pane.Replace(L"x", width.Fit());
+    EXPECT_EQ(pane.Selected(), L"");
+    pane.PlaceCaret(40, true);
+    EXPECT_EQ(pane.Selected(), L"x");
+}
 }  // namespace

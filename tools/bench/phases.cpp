@@ -213,7 +213,10 @@ GrowthResult Phases::Growth() {
         }
         perRecordMs.insert(perRecordMs.end(), batch, ms);
         done += batch;
-        if (done == 1) r.afterFirst = Measure(gateway, linuxPid);
+        if (done == 1) {
+            r.afterFirst = Measure(gateway, linuxPid);
+            r.paneCharsAfterFirst = gateway.PaneChars();
+        }
         if (done == o_.handleCheckAfter) {
             r.afterCheck = Measure(gateway, linuxPid);
             r.paneCharsAtCheck = gateway.PaneChars();

@@ -38,7 +38,7 @@ struct GrowthResult {
     double firstMsPerRecord = 0, lastMsPerRecord = 0, seconds = 0;
     Footprint atStart, idleStart, idleEnd, beforeUploads, afterFirst, afterCheck, atEnd;
     unsigned idleSeconds = 0;
-    long long paneCharsAtEnd = 0, paneCharsAtCheck = 0;
+    long long paneCharsAtEnd = 0, paneCharsAtCheck = 0, paneCharsAfterFirst = 0;
     double startPortUs = 0;
     std::string error;
 };

@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <commctrl.h>
 
 #include "gateway/guarded_call.h"
 #include "gateway/main_form.h"
@@ -45,8 +44,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Whatever is loaded from here on comes from the system folder, never from
     // the program's own, which is often Downloads.
     RestrictDllSearchToSystem();
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
     WinsockSession winsock;
 
     handles::Icon bigIcon = LoadAppIcon(instance, SM_CXICON, SM_CYICON);
@@ -84,6 +81,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     });
     // Refused, or the session ended during start-up: nothing more is shown.
     if (!form.Running()) return 0;
+    const handles::Module commonControls(LoadCommonControls());
     monitor.ShowAfterLoad();
     http.Load();
     return RunMessageLoop(monitor.Handle(), settings);

@@ -14,39 +14,7 @@ constexpr DWORD kPaneStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | E
 // would stand still until the burst ended; after this long it paints at once.
 constexpr ULONGLONG kLongestUnpaintedMs = 250;
 
-// A CR or LF that is not part of a CR LF would show as nothing, or as a box:
-// it is drawn as its control picture, as NUL is appended as U+2400.
-std::wstring Shown(const wchar_t* chars, std::size_t count) {
-    std::wstring shown(chars, count);
-    for (wchar_t& c : shown) {
-        if (c == L'\r') c = L'\x240D';
-        else if (c == L'\n') c = L'\x240A';
-    }
-    return shown;
-}
-
 int ClampToInt(std::size_t n) { return static_cast<int>(std::min<std::size_t>(n, INT_MAX)); }
-
-// A DC of the pane with its font selected, for measuring.
-class MeasuringDc {
-public:
-    MeasuringDc(HWND hwnd, HFONT font) : hwnd_(hwnd), dc_(GetDC(hwnd)) {
-        if (dc_ && font) old_ = SelectObject(dc_, font);
-    }
-    ~MeasuringDc() {
-        if (!dc_) return;
-        if (old_) SelectObject(dc_, old_);
-        ReleaseDC(hwnd_, dc_);
-    }
-    MeasuringDc(const MeasuringDc&) = delete;
-    MeasuringDc& operator=(const MeasuringDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND hwnd_;
-    HDC dc_;
-    HGDIOBJ old_ = nullptr;
-};
 
 }  // namespace
 
@@ -80,31 +48,32 @@ void MonitorPane::Move(const RECT& pixels) {
 
 void MonitorPane::Append(const std::wstring& text) {
     if (!hwnd_) return;
-    caret_ = text_.size();
-    text_ += text;
     {
         const MeasuringDc dc(hwnd_, font_);
-        lines_.Appended(text_, Measurer(dc.get()));
+        text_.Append(text, Measurer(dc.get()));
     }
     MoveCaretToEnd();
 }
 
 void MonitorPane::MoveCaretToEnd() {
     if (!hwnd_) return;
-    caret_ = text_.size();
-    anchor_ = caret_;
-    const std::size_t line = lines_.LineOf(caret_);
-    const std::size_t visible = static_cast<std::size_t>(VisibleLines());
-    if (line < firstLine_) ScrollTo(static_cast<std::ptrdiff_t>(line));
-    else if (line >= firstLine_ + visible) ScrollTo(static_cast<std::ptrdiff_t>(line + 1 - visible));
-    else UpdateScrollBar();
+    text_.MoveCaretToEnd();
+    ShowCaretLine();
     RedrawLater();
 }
 
-PaneLines::Fit MonitorPane::Measurer(HDC dc) const {
+void MonitorPane::ShowCaretLine() {
+    const std::size_t line = text_.LineOf(text_.Caret());
+    const std::size_t visible = static_cast<std::size_t>(VisibleLines());
+    if (line < at_.firstLine) ScrollTo(static_cast<std::ptrdiff_t>(line));
+    else if (line >= at_.firstLine + visible) ScrollTo(static_cast<std::ptrdiff_t>(line + 1 - visible));
+    else UpdateScrollBar();
+}
+
+PaneText::Fit MonitorPane::Measurer(HDC dc) const {
     const int width = wrapWidth_;
     return [dc, width](const wchar_t* chars, std::size_t count) -> std::size_t {
-        const std::wstring shown = Shown(chars, count);
+        const std::wstring shown = ShownChars(chars, count);
         int fit = 0;
         SIZE size{};
         if (!dc || !GetTextExtentExPointW(dc, shown.data(), ClampToInt(count), width, &fit, nullptr, &size))
@@ -119,25 +88,25 @@ void MonitorPane::Rewrap() {
     const MeasuringDc dc(hwnd_, font_);
     TEXTMETRICW metrics{};
     if (dc.get() && GetTextMetricsW(dc.get(), &metrics)) {
-        lineHeight_ = std::max<int>(1, metrics.tmHeight);
-        margin_ = std::max<int>(1, metrics.tmAveCharWidth / 3);
+        at_.lineHeight = std::max<int>(1, metrics.tmHeight);
+        at_.margin = std::max<int>(1, metrics.tmAveCharWidth / 3);
     }
-    wrapWidth_ = std::max<int>(1, client.right - 2 * margin_);
-    lines_.Rewrap(text_, Measurer(dc.get()));
-    firstLine_ = std::min(firstLine_, lines_.Count() - 1);
+    wrapWidth_ = std::max<int>(1, client.right - 2 * at_.margin);
+    text_.Rewrap(Measurer(dc.get()));
+    at_.firstLine = std::min(at_.firstLine, text_.LineCount() - 1);
 }
 
 int MonitorPane::VisibleLines() const {
     RECT client{};
     GetClientRect(hwnd_, &client);
-    return std::max<int>(1, client.bottom / lineHeight_);
+    return std::max<int>(1, client.bottom / at_.lineHeight);
 }
 
 void MonitorPane::ScrollTo(std::ptrdiff_t first) {
-    const std::ptrdiff_t last = std::max<std::ptrdiff_t>(0, static_cast<std::ptrdiff_t>(lines_.Count()) - VisibleLines());
+    const std::ptrdiff_t last = std::max<std::ptrdiff_t>(0, static_cast<std::ptrdiff_t>(text_.LineCount()) - VisibleLines());
     const std::size_t wanted = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(first, 0, last));
-    if (wanted != firstLine_) {
-        firstLine_ = wanted;
+    if (wanted != at_.firstLine) {
+        at_.firstLine = wanted;
         InvalidateRect(hwnd_, nullptr, FALSE);
     }
     UpdateScrollBar();
@@ -148,9 +117,9 @@ void MonitorPane::UpdateScrollBar() {
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
     info.nMin = 0;
-    info.nMax = ClampToInt(lines_.Count() - 1);
+    info.nMax = ClampToInt(text_.LineCount() - 1);
     info.nPage = static_cast<UINT>(VisibleLines());
-    info.nPos = ClampToInt(firstLine_);
+    info.nPos = ClampToInt(at_.firstLine);
     // Drawn with the frame, when the thread is free: under Wine drawing a
     // scroll bar costs some 10 ms a pane.
     SetScrollInfo(hwnd_, SB_VERT, &info, FALSE);
@@ -168,7 +137,7 @@ void MonitorPane::OnScroll(int code) {
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
     GetScrollInfo(hwnd_, SB_VERT, &info);
-    const std::ptrdiff_t first = static_cast<std::ptrdiff_t>(firstLine_);
+    const std::ptrdiff_t first = static_cast<std::ptrdiff_t>(at_.firstLine);
     const std::ptrdiff_t page = std::max<std::ptrdiff_t>(1, VisibleLines() - 1);
     switch (code) {
     case SB_LINEUP: ScrollTo(first - 1); break;
@@ -184,17 +153,17 @@ void MonitorPane::OnScroll(int code) {
 }
 
 std::size_t MonitorPane::OffsetAt(POINT at) const {
-    const std::ptrdiff_t row = at.y < 0 ? -1 : at.y / lineHeight_;
-    const std::ptrdiff_t wanted = static_cast<std::ptrdiff_t>(firstLine_) + row;
+    const std::ptrdiff_t row = at.y < 0 ? -1 : at.y / at_.lineHeight;
+    const std::ptrdiff_t wanted = static_cast<std::ptrdiff_t>(at_.firstLine) + row;
     const std::size_t line = static_cast<std::size_t>(
-        std::clamp<std::ptrdiff_t>(wanted, 0, static_cast<std::ptrdiff_t>(lines_.Count()) - 1));
-    const std::size_t start = lines_.Start(line);
-    const std::wstring shown = Shown(text_.data() + start, lines_.End(line, text_) - start);
-    if (at.x <= margin_ || shown.empty()) return start;
+        std::clamp<std::ptrdiff_t>(wanted, 0, static_cast<std::ptrdiff_t>(text_.LineCount()) - 1));
+    const std::size_t start = text_.LineStart(line);
+    const std::wstring shown = text_.ShownLine(line);
+    if (at.x <= at_.margin || shown.empty()) return start;
     const MeasuringDc dc(hwnd_, font_);
     int fit = 0;
     SIZE size{};
-    if (!dc.get() || !GetTextExtentExPointW(dc.get(), shown.data(), ClampToInt(shown.size()), at.x - margin_, &fit,
+    if (!dc.get() || !GetTextExtentExPointW(dc.get(), shown.data(), ClampToInt(shown.size()), at.x - at_.margin, &fit,
                                             nullptr, &size))
         return start;
     return start + static_cast<std::size_t>(std::max(fit, 0));
@@ -204,39 +173,19 @@ void MonitorPane::OnMouse(UINT message, POINT at) {
     if (message == WM_LBUTTONDOWN) {
         SetFocus(hwnd_);
         SetCapture(hwnd_);
-        caret_ = OffsetAt(at);
-        if (GetKeyState(VK_SHIFT) >= 0) anchor_ = caret_;
+        text_.PlaceCaret(OffsetAt(at), GetKeyState(VK_SHIFT) < 0);
     } else if (message == WM_MOUSEMOVE && GetCapture() == hwnd_) {
         RECT client{};
         GetClientRect(hwnd_, &client);
-        if (at.y < 0) ScrollTo(static_cast<std::ptrdiff_t>(firstLine_) - 1);
-        else if (at.y >= client.bottom) ScrollTo(static_cast<std::ptrdiff_t>(firstLine_) + 1);
-        caret_ = OffsetAt(at);
+        if (at.y < 0) ScrollTo(static_cast<std::ptrdiff_t>(at_.firstLine) - 1);
+        else if (at.y >= client.bottom) ScrollTo(static_cast<std::ptrdiff_t>(at_.firstLine) + 1);
+        text_.PlaceCaret(OffsetAt(at), true);
     } else if (message == WM_LBUTTONUP && GetCapture() == hwnd_) {
         ReleaseCapture();
     } else {
         return;
     }
     InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void MonitorPane::CopySelection() const {
-    const std::size_t from = std::min(anchor_, caret_);
-    const std::size_t count = std::max(anchor_, caret_) - from;
-    if (count == 0 || !OpenClipboard(hwnd_)) return;
-    EmptyClipboard();
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (count + 1) * sizeof(wchar_t))) {
-        if (auto* chars = static_cast<wchar_t*>(GlobalLock(memory))) {
-            text_.copy(chars, count, from);
-            chars[count] = L'\0';
-            GlobalUnlock(memory);
-            // The clipboard owns the memory once it has taken it.
-            if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-        } else {
-            GlobalFree(memory);
-        }
-    }
-    CloseClipboard();
 }
 
 void MonitorPane::OnPaint() {
@@ -249,33 +198,9 @@ void MonitorPane::OnPaint() {
     if (!brush) brush = GetSysColorBrush(COLOR_WINDOW);
     FillRect(dc, &ps.rcPaint, brush);
     const HGDIOBJ old = font_ ? SelectObject(dc, font_) : nullptr;
-    SetBkMode(dc, TRANSPARENT);
     RECT client{};
     GetClientRect(hwnd_, &client);
-    for (std::size_t line = firstLine_; line < lines_.Count(); ++line) {
-        const int top = static_cast<int>(line - firstLine_) * lineHeight_;
-        if (top >= client.bottom) break;
-        if (top + lineHeight_ <= ps.rcPaint.top || top >= ps.rcPaint.bottom) continue;
-        const std::size_t start = lines_.Start(line);
-        const std::size_t end = lines_.End(line, text_);
-        const std::wstring shown = Shown(text_.data() + start, end - start);
-        ExtTextOutW(dc, margin_, top, ETO_CLIPPED, &client, shown.data(), static_cast<UINT>(shown.size()), nullptr);
-        // The selected part of the line, drawn again over it in the selection's colours.
-        const std::size_t from = std::clamp(std::min(anchor_, caret_), start, end);
-        const std::size_t to = std::clamp(std::max(anchor_, caret_), start, end);
-        if (from == to) continue;
-        SIZE before{}, through{};
-        GetTextExtentPoint32W(dc, shown.data(), static_cast<int>(from - start), &before);
-        GetTextExtentPoint32W(dc, shown.data(), static_cast<int>(to - start), &through);
-        RECT band{margin_ + before.cx, top, margin_ + through.cx, top + lineHeight_};
-        IntersectRect(&band, &band, &client);
-        const COLORREF text = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-        const COLORREF face = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
-        ExtTextOutW(dc, margin_ + before.cx, top, ETO_CLIPPED | ETO_OPAQUE, &band, shown.data() + (from - start),
-                    static_cast<UINT>(to - from), nullptr);
-        SetTextColor(dc, text);
-        SetBkColor(dc, face);
-    }
+    DrawPaneLines(dc, ps.rcPaint, client, text_, at_);
     // The pane has no caret to show that Tab brought the focus here.
     if (GetFocus() == hwnd_) DrawFocusRect(dc, &client);
     if (old) SelectObject(dc, old);
@@ -300,25 +225,16 @@ LRESULT CALLBACK MonitorPane::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
 }
 
 LRESULT MonitorPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; AnswerTextQuestion(text_, message, wParam, lParam, &answer)) return answer;
     switch (message) {
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(text_.size());
-    case WM_GETTEXT: {
-        if (wParam == 0 || !lParam) return 0;
-        const std::size_t n = std::min<std::size_t>(text_.size(), wParam - 1);
-        auto* out = reinterpret_cast<wchar_t*>(lParam);
-        text_.copy(out, n);
-        out[n] = L'\0';
-        return static_cast<LRESULT>(n);
-    }
-    case WM_SETTEXT:
-        text_ = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
-        caret_ = 0;
-        firstLine_ = 0;
-        Rewrap();
+    case WM_SETTEXT: {
+        const MeasuringDc dc(hwnd_, font_);
+        text_.Replace(lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"", Measurer(dc.get()));
+        at_.firstLine = 0;
         UpdateScrollBar();
         InvalidateRect(hwnd_, nullptr, FALSE);
         return TRUE;
+    }
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
         Rewrap();
@@ -342,7 +258,7 @@ LRESULT MonitorPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnScroll(LOWORD(wParam));
         return 0;
     case WM_MOUSEWHEEL:
-        ScrollTo(static_cast<std::ptrdiff_t>(firstLine_) - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3);
+        ScrollTo(static_cast<std::ptrdiff_t>(at_.firstLine) - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
@@ -350,31 +266,19 @@ LRESULT MonitorPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnMouse(message, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
     case WM_COPY:
-        CopySelection();
+        CopyToClipboard(hwnd_, text_.Selected());
         return 0;
     case WM_GETDLGCODE:
         // Arrows and page keys scroll; Tab, Esc and Enter stay with the window.
         return DLGC_WANTARROWS;
     case WM_KEYDOWN:
-        switch (wParam) {
-        case VK_UP: OnScroll(SB_LINEUP); break;
-        case VK_DOWN: OnScroll(SB_LINEDOWN); break;
-        case VK_PRIOR: OnScroll(SB_PAGEUP); break;
-        case VK_NEXT: OnScroll(SB_PAGEDOWN); break;
-        case VK_HOME: OnScroll(SB_TOP); break;
-        case VK_END: OnScroll(SB_BOTTOM); break;
-        case 'A':
-            if (GetKeyState(VK_CONTROL) < 0) {
-                anchor_ = 0;
-                caret_ = text_.size();
-                InvalidateRect(hwnd_, nullptr, FALSE);
-            }
-            break;
-        case 'C':
-        case VK_INSERT:
-            if (GetKeyState(VK_CONTROL) < 0) CopySelection();
-            break;
-        default: break;
+        if (const int code = ScrollCodeOfKey(wParam); code >= 0) {
+            OnScroll(code);
+        } else if (GetKeyState(VK_CONTROL) < 0 && wParam == 'A') {
+            text_.SelectAll();
+            InvalidateRect(hwnd_, nullptr, FALSE);
+        } else if (GetKeyState(VK_CONTROL) < 0 && (wParam == 'C' || wParam == VK_INSERT)) {
+            CopyToClipboard(hwnd_, text_.Selected());
         }
         return 0;
     case WM_SETFOCUS:
@@ -382,47 +286,17 @@ LRESULT MonitorPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         InvalidateRect(hwnd_, nullptr, FALSE);
         return 0;
     // What the edit control answers about lines and the caret, for whoever asks.
-    case EM_GETSEL: {
-        const DWORD from = static_cast<DWORD>(std::min(anchor_, caret_));
-        const DWORD to = static_cast<DWORD>(std::max(anchor_, caret_));
-        if (wParam) *reinterpret_cast<DWORD*>(wParam) = from;
-        if (lParam) *reinterpret_cast<DWORD*>(lParam) = to;
-        return MAKELRESULT(LOWORD(from), LOWORD(to));
-    }
-    case EM_SETSEL: {
-        const INT start = static_cast<INT>(wParam);
-        const INT end = static_cast<INT>(lParam);
-        const auto place = [&](INT at) {
-            return at < 0 ? text_.size() : std::min(static_cast<std::size_t>(at), text_.size());
-        };
-        caret_ = place(end);
-        anchor_ = start < 0 ? caret_ : place(start);
+    case EM_SETSEL:
+        text_.Select(static_cast<INT>(wParam), static_cast<INT>(lParam));
         InvalidateRect(hwnd_, nullptr, FALSE);
         return 0;
-    }
-    case EM_SCROLLCARET: {
-        const std::size_t line = lines_.LineOf(caret_);
-        const std::size_t visible = static_cast<std::size_t>(VisibleLines());
-        if (line < firstLine_) ScrollTo(static_cast<std::ptrdiff_t>(line));
-        else if (line >= firstLine_ + visible) ScrollTo(static_cast<std::ptrdiff_t>(line + 1 - visible));
+    case EM_SCROLLCARET:
+        ShowCaretLine();
         return TRUE;
-    }
-    case EM_GETLINECOUNT:
-        return static_cast<LRESULT>(lines_.Count());
     case EM_GETFIRSTVISIBLELINE:
-        return static_cast<LRESULT>(firstLine_);
-    case EM_LINEFROMCHAR: {
-        const INT_PTR at = static_cast<INT_PTR>(static_cast<INT>(wParam));
-        return static_cast<LRESULT>(
-            lines_.LineOf(at < 0 ? caret_ : std::min(static_cast<std::size_t>(at), text_.size())));
-    }
-    case EM_LINEINDEX: {
-        const INT_PTR line = static_cast<INT_PTR>(static_cast<INT>(wParam));
-        const std::size_t which = line < 0 ? lines_.LineOf(caret_) : static_cast<std::size_t>(line);
-        return which < lines_.Count() ? static_cast<LRESULT>(lines_.Start(which)) : -1;
-    }
+        return static_cast<LRESULT>(at_.firstLine);
     case EM_LINESCROLL:
-        ScrollTo(static_cast<std::ptrdiff_t>(firstLine_) + static_cast<INT>(lParam));
+        ScrollTo(static_cast<std::ptrdiff_t>(at_.firstLine) + static_cast<INT>(lParam));
         return TRUE;
     default:
         return DefWindowProcW(hwnd_, message, wParam, lParam);

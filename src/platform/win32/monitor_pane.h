@@ -4,7 +4,8 @@
 #include <cstddef>
 #include <string>
 
-#include "gateway/pane_lines.h"
+#include "gateway/pane_text.h"
+#include "platform/win32/pane_support.h"
 
 // A read-only multi-line pane that only grows by appending. It wraps at word
 // boundaries and has a vertical scroll bar only. Its window text is exactly
@@ -41,9 +42,10 @@ private:
     void OnMouse(UINT message, POINT at);
     // The character offset nearest to a point of the client area.
     std::size_t OffsetAt(POINT at) const;
-    void CopySelection() const;
     void Rewrap();
-    PaneLines::Fit Measurer(HDC dc) const;
+    PaneText::Fit Measurer(HDC dc) const;
+    // Scrolls just enough to show the caret's line.
+    void ShowCaretLine();
     int VisibleLines() const;
     // Scrolls so that `first` is the top line, within what the text allows.
     void ScrollTo(std::ptrdiff_t first);
@@ -52,13 +54,8 @@ private:
 
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;  // the parent's; it outlives the pane
-    std::wstring text_;
-    PaneLines lines_;
-    std::size_t caret_ = 0;
-    std::size_t anchor_ = 0;  // the other end of the selection; caret_ when there is none
-    std::size_t firstLine_ = 0;
-    int lineHeight_ = 1;
-    int margin_ = 1;
+    PaneText text_;
+    PaneGeometry at_;
     int wrapWidth_ = 0;
     // When the first append since the pane last painted came; 0 when it has painted since.
     ULONGLONG unpaintedSince_ = 0;

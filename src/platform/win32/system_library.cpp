@@ -1,5 +1,7 @@
 #include "platform/win32/system_library.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 namespace {
@@ -39,4 +41,16 @@ void RestrictDllSearchToSystem() {
     }
     // The older way: at least the current folder leaves the search order.
     SetDllDirectoryW(L"");
+}
+
+HMODULE LoadCommonControls() {
+    // Side-by-side redirection comes before any folder is searched.
+    const HMODULE module = LoadSystemLibrary(L"comctl32.dll");
+    if (!module) return nullptr;
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto init =
+        reinterpret_cast<InitFn>(reinterpret_cast<void (*)()>(GetProcAddress(module, "InitCommonControlsEx")));
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    if (init) init(&controls);
+    return module;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/win32/control_ids.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
 #include "tray/tray_logic.h"
 
 namespace {
@@ -19,7 +20,8 @@ static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first form of the record is 88
 
 TrayIconWin32::TrayIconWin32(TrayIconWin32&& other) noexcept
     : codec_(other.codec_), icon_(other.icon_), window_(other.window_), TrayIconData(other.TrayIconData),
-      filled_(std::exchange(other.filled_, false)) {}
+      filled_(std::exchange(other.filled_, false)), shell_(std::move(other.shell_)),
+      notify_(std::exchange(other.notify_, nullptr)) {}
 
 TrayIconWin32& TrayIconWin32::operator=(TrayIconWin32&& other) noexcept {
     if (this != &other) {
@@ -29,6 +31,8 @@ TrayIconWin32& TrayIconWin32::operator=(TrayIconWin32&& other) noexcept {
         window_ = other.window_;
         TrayIconData = other.TrayIconData;
         filled_ = std::exchange(other.filled_, false);
+        shell_ = std::move(other.shell_);
+        notify_ = std::exchange(other.notify_, nullptr);
     }
     return *this;
 }
@@ -49,23 +53,34 @@ void TrayIconWin32::AddTrayIcon() {
     filled_ = true;
 }
 
+bool TrayIconWin32::Notify(DWORD message) {
+    if (!notify_) {
+        if (!shell_) shell_.reset(LoadSystemLibrary(L"shell32.dll"));
+        if (!shell_) return false;
+        notify_ = reinterpret_cast<decltype(notify_)>(
+            reinterpret_cast<void (*)()>(GetProcAddress(shell_.get(), "Shell_NotifyIconA")));
+        if (!notify_) return false;
+    }
+    return notify_(message, &TrayIconData) != FALSE;
+}
+
 bool TrayIconWin32::Add() {
     if (!filled_) AddTrayIcon();
-    return Shell_NotifyIconA(NIM_ADD, &TrayIconData) != FALSE;
+    return Notify(NIM_ADD);
 }
 
 bool TrayIconWin32::AddAgain() {
     if (!filled_) return Add();
     // A shell that kept the icon would refuse a second one with the same id.
-    Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
-    return Shell_NotifyIconA(NIM_ADD, &TrayIconData) != FALSE;
+    Notify(NIM_DELETE);
+    return Notify(NIM_ADD);
 }
 
 void TrayIconWin32::Remove() {
     if (!filled_) return;
     if (window_) KillTimer(window_, VANTARY_TIMER_TRAY_RETRY);
     // Also after a failed add: one that timed out may still have reached the shell.
-    Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
+    Notify(NIM_DELETE);
     filled_ = false;
 }
 

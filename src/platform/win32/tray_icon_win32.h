@@ -4,6 +4,7 @@
 
 #include "platform/ansi_codec.h"
 #include "platform/tray_icon.h"
+#include "platform/win32/handles.h"
 
 // The notification-area icon, in the shell's first record form. It owns its
 // place in the tray: whatever was added is removed when it goes.
@@ -26,10 +27,13 @@ public:
 
 private:
     void AddTrayIcon();
+    // The shell's DLL is loaded at the first add, after the port is bound.
+    bool Notify(DWORD message);
     const AnsiCodec* codec_;
     HICON icon_;
     HWND window_ = nullptr;
     NOTIFYICONDATAA TrayIconData{};
     bool filled_ = false;  // an add was tried: the shell may hold the icon
-
+    handles::Module shell_;
+    decltype(&::Shell_NotifyIconA) notify_ = nullptr;
 };
