@@ -174,11 +174,11 @@ build_test_tree() {
     check_static_pe "$VANTARY_BUILD/$arch-test/vantary-gateway.exe" "$arch"
 }
 
-# DLLs the exe may import: ones Windows always takes from its own folder
-# (known DLLs, and comctl32 through the manifest). Any other import would be
-# looked for beside the exe first, where a planted copy would run. ADVAPI32
-# (a known DLL) comes with the stack protector, whose canary it seeds.
-VANTARY_ALLOWED_IMPORTS=(KERNEL32.dll USER32.dll GDI32.dll SHELL32.dll WS2_32.dll msvcrt.dll COMCTL32.dll ADVAPI32.dll)
+# DLLs the exe may import: known DLLs, which Windows always takes from its own
+# folder. Any other import would be looked for beside the exe first, where a
+# planted copy would run. ADVAPI32 seeds the stack canary (RtlGenRandom); the
+# shell and the common controls are loaded after the port is bound.
+VANTARY_ALLOWED_IMPORTS=(KERNEL32.dll USER32.dll GDI32.dll WS2_32.dll msvcrt.dll ADVAPI32.dll)
 
 # The exe must be the expected PE flavour, need no MinGW runtime DLL, so that
 # it runs from a bare folder on any Windows, import nothing else, and ask for
