@@ -39,8 +39,6 @@ constexpr NamedCodePage kCharsets[] = {
     {L"big5", 950},           {L"euc-kr", 949},
 };
 
-}  // namespace
-
 std::wstring CharsetOf(std::wstring_view contentType) {
     const std::wstring lower = Lower(contentType);
     std::size_t pos = 0;
@@ -98,6 +96,8 @@ bool DecodeUtf8(std::string_view bytes, std::wstring& text) {
     text = std::move(out);
     return true;
 }
+
+}  // namespace
 
 std::wstring DecodeReplyText(std::string_view body, std::wstring_view contentType, const AnsiCodec& codec) {
     const std::wstring charset = CharsetOf(contentType);

@@ -7,7 +7,3 @@
 // The reply body as text: by the charset the Content-Type names, else UTF-8
 // when the bytes are valid UTF-8, else the ANSI code page.
 std::wstring DecodeReplyText(std::string_view body, std::wstring_view contentType, const AnsiCodec& codec);
-
-// Exposed for tests.
-std::wstring CharsetOf(std::wstring_view contentType);
-bool DecodeUtf8(std::string_view bytes, std::wstring& text);
