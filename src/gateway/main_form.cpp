@@ -113,7 +113,7 @@ void Main_form::HideCommand_Click() {
 }
 
 void Main_form::settingsCommand_Click() {
-    if (TakesInput()) settings_form_.Show();
+    if (TakesInput()) ShowSettingsWindow();
 }
 
 void Main_form::Winsock1_DataArrival() {
@@ -128,8 +128,13 @@ void Main_form::Winsock1_Error(int /*number*/, const std::wstring& description) 
     listener_.Close();
 }
 
+void Main_form::ShowSettingsWindow() {
+    if (!settings_form_.Show())
+        ShowMessage(messages::SettingsWindowNotMade(ports_.settingsView.LoadFailure()), messages::kWarningStyle);
+}
+
 void Main_form::ShowSettingsWindowNormal() {
-    settings_form_.Show();
+    ShowSettingsWindow();
     settings_form_.SetStateNormal();
 }
 

@@ -92,6 +92,8 @@ public:
 
 private:
     int ShowMessage(const std::wstring& text, unsigned style) { return life_.ShowMessage(text, style); }
+    // The operator is told when Windows cannot make the window.
+    void ShowSettingsWindow();
     void ShowSettingsWindowNormal();
     void LoadSettingsFromINI();
     void SetDefaultSettings();

@@ -45,4 +45,9 @@ std::wstring WindowNotMade(const std::wstring& window, const std::wstring& reaso
            L"\r\n\r\nClose some programs or restart Windows, then start the gateway again.";
 }
 
+std::wstring SettingsWindowNotMade(const std::wstring& reason) {
+    return L"Windows did not make the Settings window.\r\n" + reason +
+           L"\r\n\r\nVantary Gateway goes on receiving and uploading. Close some programs, then try again.";
+}
+
 }  // namespace messages

@@ -38,6 +38,8 @@ std::wstring PortKept(const std::wstring& port, const std::wstring& reason, cons
 std::wstring SettingsNotSaved(const std::wstring& path, const std::wstring& reason, bool applied);
 // A window the gateway needs could not be made at start-up; it ends.
 std::wstring WindowNotMade(const std::wstring& window, const std::wstring& reason);
+// The settings window could not be made once the gateway runs; it goes on.
+std::wstring SettingsWindowNotMade(const std::wstring& reason);
 // The settings file exists but could not be read at start-up.
 std::wstring SettingsNotRead(const std::wstring& path, const std::wstring& reason);
 }  // namespace messages

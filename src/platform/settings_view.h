@@ -15,6 +15,8 @@ public:
     virtual ~SettingsView() = default;
     // Creates the window, hidden, password masked and "Show password" not ticked.
     virtual bool Load() = 0;
+    // The system's reason why the last Load made no window.
+    virtual std::wstring LoadFailure() const = 0;
     virtual bool Loaded() const = 0;
     // Destroys the window; nothing is kept of it.
     virtual void Unload() = 0;

@@ -8,15 +8,16 @@ constexpr float kOffsetFromMonitor = 400;
 constexpr int kEscape = 27;
 }  // namespace
 
-void Settings_form::Show() {
+bool Settings_form::Show() {
     if (view_.Loaded()) {
         if (!view_.IsMinimised()) view_.BringToFront();
-        return;
+        return true;
     }
-    if (!view_.Load()) return;
+    if (!view_.Load()) return false;
     Form_Load();
     view_.EnableInput(!owner_.Busy());
     view_.ShowLoaded();
+    return true;
 }
 
 void Settings_form::SetStateNormal() {

@@ -14,8 +14,8 @@ public:
 
     // Loads the window afresh unless it is open, then shows it without an
     // owner; an open one comes to the front with the operator's edits, and
-    // a minimised one stays minimised.
-    void Show();
+    // a minimised one stays minimised. False when no window could be made.
+    bool Show();
     void SetStateNormal();
     // Closes without applying anything.
     void Unload();

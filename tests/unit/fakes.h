@@ -286,7 +286,12 @@ private:
 class FakeSettingsView : public SettingsView {
 public:
     explicit FakeSettingsView(CallLog& log) : log_(log) {}
-    bool Load() override { loaded = true; unlimited = false; boxes = {}; ticked = false; masked = true; return true; }
+    bool Load() override {
+        if (refuseLoad) return false;
+        loaded = true; unlimited = false; boxes = {}; ticked = false; masked = true;
+        return true;
+    }
+    std::wstring LoadFailure() const override { return L"Not enough memory resources are available."; }
     bool Loaded() const override { return loaded; }
     void Unload() override { loaded = false; log_.Add("settings.Unload"); }
     void SetVersionCaption(const std::wstring& text) override { version = text; }
@@ -306,6 +311,7 @@ public:
     void SelectPortBox() override { log_.Add("settings.SelectPort"); }
 
     bool loaded = false;
+    bool refuseLoad = false;  // Windows makes no window
     bool unlimited = false;
     SettingsBoxes boxes;
     std::wstring version;

@@ -85,6 +85,7 @@ std::vector<std::string> ProgramBoxes() {
         messages::SettingsNotSaved(L"C:\\G\\vantary-gateway.ini", L"Access is denied.", false),
         messages::SettingsNotRead(L"C:\\G\\vantary-gateway.ini", L"The file is in use."),
         messages::WindowNotMade(L"Settings", L"Not enough memory resources are available."),
+        messages::SettingsWindowNotMade(L"Not enough memory resources are available."),
     };
     // These two are made where they are shown.
     Rig rig;

@@ -95,3 +95,23 @@ TEST_F(SettingsFormTest, ShowPasswordFollowsTheCheckBox) {
     EXPECT_TRUE(rig.settings.masked) << "every opening starts masked";
 }
 }  // namespace
+
+namespace {
+TEST(SettingsWindowNotMade, IsToldAndTheGatewayGoesOn) {
+    Rig rig;
+    Main_form& form = rig.Loaded();
+    rig.settings.refuseLoad = true;
+    form.settingsCommand_Click();
+    form.OnCommand(UiCommand::MenuShowSettings);
+    ASSERT_EQ(rig.boxes.shown.size(), 2u);
+    EXPECT_EQ(rig.boxes.shown[0].text,
+              L"Windows did not make the Settings window.\r\nNot enough memory resources are available.\r\n\r\n"
+              L"Vantary Gateway goes on receiving and uploading. Close some programs, then try again.");
+    EXPECT_EQ(rig.boxes.shown[0].style, 0x1030u);
+    rig.Arrive("<eor>");
+    EXPECT_EQ(rig.http.bodies.size(), 1u);
+    rig.settings.refuseLoad = false;
+    form.settingsCommand_Click();
+    EXPECT_TRUE(rig.settings.loaded);
+}
+}  // namespace

@@ -1,6 +1,7 @@
 #include "platform/win32/settings_window_win32.h"
 
 #include "platform/win32/control_ids.h"
+#include "platform/win32/error_text.h"
 #include "platform/win32/screens.h"
 
 namespace {
@@ -76,8 +77,12 @@ bool SettingsWindowWin32::Register(HINSTANCE instance, HICON bigIcon, HICON smal
 
 bool SettingsWindowWin32::Load() {
     if (hwnd_) return true;
-    return CreateTopLevel(kWindow, instance_);
+    if (CreateTopLevel(kWindow, instance_)) return true;
+    loadError_ = GetLastError();
+    return false;
 }
+
+std::wstring SettingsWindowWin32::LoadFailure() const { return SystemErrorText(loadError_); }
 
 void SettingsWindowWin32::Unload() {
     if (hwnd_) DestroyWindow(hwnd_);

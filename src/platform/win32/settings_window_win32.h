@@ -17,6 +17,7 @@ public:
     void SetEvents(WindowEvents* events) { events_ = events; }
 
     bool Load() override;
+    std::wstring LoadFailure() const override;
     bool Loaded() const override { return hwnd_ != nullptr; }
     void Unload() override;
     void SetVersionCaption(const std::wstring& text) override;
@@ -56,4 +57,5 @@ private:
     HINSTANCE instance_ = nullptr;
     WindowEvents* events_ = nullptr;
     Fonts fonts_;
+    DWORD loadError_ = 0;
 };
