@@ -167,8 +167,8 @@ std::string RenderReport(const Results& r) {
         grew = (double(g.atEnd.onLinux.privateKiB) - double(g.atStart.onLinux.privateKiB)) * 1024;
     if (grew >= -0.5 * 1024 * 1024 * 1024) {
         const double ratio = paneBytes ? grew / paneBytes : 0.0;
-        t.Row("Growth of private memory / bytes of pane text (UTF-16), from start: with the first upload's "
-              "one-off loading of WinHTTP and TLS",
+        t.Row("Growth of private memory / bytes of pane text (UTF-16), from start: with what the first "
+              "upload sets up once (its thread, the TLS stack)",
               Format("%s / %s (%.2f×)", MiB(grew).c_str(), MiB(paneBytes).c_str(), ratio), "", "≤ 3×",
               YesNo(paneBytes > 0 && ratio <= 3));
     }
