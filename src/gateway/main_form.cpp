@@ -1,7 +1,6 @@
 #include "gateway/main_form.h"
 
 #include "gateway/messages.h"
-#include "settings/window_placement.h"
 #include "tray/tray_logic.h"
 
 const wchar_t kGatewayVersion[] = L"v2.03";
@@ -13,6 +12,7 @@ Main_form::Main_form(const MainFormPorts& ports)
       life_(ports.boxes, [this](bool enabled) { settings_form_.SetInputEnabled(enabled); }),
       store_(ports.profile, ports.codec, ports.app),
       listener_(ports.Winsock1, life_),
+      settings_(state_, ports.view, store_, listener_, life_),
       uploader_(Uploader::Ports{ports.http, ports.codec, ports.view}, life_, state_,
                 [this] { ShowSettingsWindowNormal(); }),
       trayPresence_(ports.tray) {}
@@ -32,19 +32,8 @@ void Main_form::Form_Load() {
     }
     life_.Run();
 
-    if (!store_.SettingsFileExists()) {
-        SetDefaultSettings();
-    } else if (const unsigned long readError = store_.ReadError()) {
-        // Held open against readers, say by a backup tool: the defaults
-        // serve this run, and the file keeps the operator's values.
-        store_.KeepUnreadFile();
-        SetDefaultSettings();
-        ShowMessage(messages::SettingsNotRead(store_.Path(), store_.ErrorText(readError)), messages::kWarningStyle);
-        if (Ended()) return;
-    } else {
-        LoadSettingsFromINI();
-    }
-    KeepMonitorOnScreen();
+    settings_.LoadAtStartUp();
+    if (Ended()) return;
 
     const BindResult bound = listener_.Open(state_.HostPortNumber);
     if (!bound.ok) ShowMessage(messages::BindFailed(state_.HostPortNumber, bound.description), messages::kErrorStyle);
@@ -138,73 +127,13 @@ void Main_form::ShowSettingsWindowNormal() {
     settings_form_.SetStateNormal();
 }
 
-SettingsValues Main_form::CurrentSettings() const {
-    return {state_.Version, state_.email, state_.password, state_.callsign, state_.HostPortNumber};
-}
+SettingsValues Main_form::CurrentSettings() const { return settings_.Current(); }
 
 SaveOutcome Main_form::SaveFromSettingsWindow(const SettingsBoxes& boxes) {
-    state_.UploadBlocked = UploadBlockedAfterSave(state_, boxes);
-    const std::wstring previousPort = state_.HostPortNumber;
-    CopyBoxesToState(state_, boxes);
-    const BindResult bound = listener_.Rebind(state_.HostPortNumber);
-    if (bound.ok) {
-        if (const unsigned long error = store_.SaveOperatorsValues(ValuesToStore())) {
-            ShowMessage(messages::SettingsNotSaved(store_.Path(), store_.ErrorText(error), true),
-                        messages::kWarningStyle);
-        }
-        return SaveOutcome::Saved;
-    }
-    // Keep receiving where we did, before the operator is told, so that a
-    // session ending meanwhile saves a port that works.
-    const std::wstring refusedPort = state_.HostPortNumber;
-    state_.HostPortNumber = previousPort;
-    const BindResult restored = listener_.Rebind(state_.HostPortNumber);
-    ShowMessage(restored.ok ? messages::PortKept(refusedPort, bound.description, previousPort)
-                            : messages::BindFailed(refusedPort, bound.description),
-                messages::kErrorStyle);
-    return SaveOutcome::PortFailed;
+    return settings_.SaveFromSettingsWindow(boxes);
 }
 
-void Main_form::LoadSettingsFromINI() {
-    const StoredSettings stored = store_.LoadSettingsFromINI();
-    state_.email = stored.email;
-    state_.password = stored.password;
-    state_.callsign = stored.callsign;
-    state_.HostPortNumber = stored.HostPortNumber;
-    ports_.view.SetTop(stored.top);
-    ports_.view.SetLeft(stored.left);
-}
-
-void Main_form::SetDefaultSettings() {
-    state_.email.clear();
-    state_.password.clear();
-    state_.callsign.clear();
-    state_.HostPortNumber = kFirstRunPort;
-    ports_.view.SetLeft((ports_.view.ScreenWidth() - ports_.view.OuterWidth()) / 2);
-    ports_.view.SetTop((ports_.view.ScreenHeight() - ports_.view.OuterHeight()) / 2);
-}
-
-StoredSettings Main_form::ValuesToStore() const {
-    StoredSettings values;
-    values.email = state_.email;
-    values.password = state_.password;
-    values.callsign = state_.callsign;
-    values.HostPortNumber = state_.HostPortNumber;
-    values.top = ports_.view.Top();
-    values.left = ports_.view.Left();
-    return values;
-}
-
-unsigned long Main_form::SaveSettingsToINI() { return store_.SaveSettingsToINI(ValuesToStore()); }
-
-void Main_form::KeepMonitorOnScreen() {
-    const ScreenRect window{ports_.view.Left(), ports_.view.Top(), ports_.view.OuterWidth(),
-                            ports_.view.OuterHeight()};
-    if (const std::optional<ScreenPoint> at = PlaceWhereVisible(window, ports_.view.WorkAreas())) {
-        ports_.view.SetLeft(at->left);
-        ports_.view.SetTop(at->top);
-    }
-}
+unsigned long Main_form::SaveSettingsToINI() { return store_.SaveSettingsToINI(settings_.ValuesToStore()); }
 
 void Main_form::TrayIcon_Notify(unsigned mouseMessage) {
     if (!TakesInput()) return;

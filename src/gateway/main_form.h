@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "gateway/gateway_settings.h"
 #include "gateway/gateway_state.h"
 #include "gateway/lifecycle.h"
 #include "gateway/listener.h"
@@ -95,10 +96,6 @@ private:
     // The operator is told when Windows cannot make the window.
     void ShowSettingsWindow();
     void ShowSettingsWindowNormal();
-    void LoadSettingsFromINI();
-    void SetDefaultSettings();
-    void KeepMonitorOnScreen();
-    StoredSettings ValuesToStore() const;
 
     MainFormPorts ports_;
     GatewayState state_;
@@ -106,6 +103,7 @@ private:
     Lifecycle life_;
     SettingsStore store_;
     Listener listener_;
+    GatewaySettings settings_;
     Uploader uploader_;
     tray::Presence trayPresence_;
     unsigned long saveError_ = 0;  // of the shut-down's save
