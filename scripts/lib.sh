@@ -341,15 +341,18 @@ EOF
         "https://localhost:$VANTARY_OTHER_TLS_PORT -> 127.0.0.1:$VANTARY_OTHER_PLAIN_PORT (pid $(cat "$run/stunnel.pid"))"
 }
 
-# Stops only the stunnel this project started, by the pid it wrote.
-stop_stunnel() {
-    local pidfile=${VANTARY_STUNNEL_DIR:-$VANTARY_TLS_DIR}/stunnel.pid pid
+# Stops only a process this project started, by the pid file it wrote:
+# politely, then for good after 5 s.
+stop_by_pidfile() {
+    local pidfile=$1 pid
     pid_alive "$pidfile" || { rm -f "$pidfile"; return 0; }
     pid=$(cat "$pidfile")
     kill "$pid" 2>/dev/null || true
     wait_for 5 bash -c "! kill -0 $pid 2>/dev/null" || kill -9 "$pid" 2>/dev/null || true
     rm -f "$pidfile"
 }
+
+stop_stunnel() { stop_by_pidfile "${VANTARY_STUNNEL_DIR:-$VANTARY_TLS_DIR}/stunnel.pid"; }
 
 # --- a web proxy on loopback, as an operator's network may have --------------------
 
@@ -379,15 +382,7 @@ EOF
     wait_for 10 port_open "$VANTARY_PROXY_PORT" || die "tinyproxy does not listen on $VANTARY_PROXY_PORT"
 }
 
-# Stops only the tinyproxy this project started, by the pid it wrote.
-stop_proxy() {
-    local pidfile=${VANTARY_STUNNEL_DIR:-$VANTARY_TLS_DIR}/tinyproxy.pid pid
-    pid_alive "$pidfile" || { rm -f "$pidfile"; return 0; }
-    pid=$(cat "$pidfile")
-    kill "$pid" 2>/dev/null || true
-    wait_for 5 bash -c "! kill -0 $pid 2>/dev/null" || kill -9 "$pid" 2>/dev/null || true
-    rm -f "$pidfile"
-}
+stop_proxy() { stop_by_pidfile "${VANTARY_STUNNEL_DIR:-$VANTARY_TLS_DIR}/tinyproxy.pid"; }
 
 # --- lanes: end-to-end tests side by side -----------------------------------------
 
