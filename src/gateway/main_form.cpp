@@ -1,9 +1,10 @@
 #include "gateway/main_form.h"
 
 #include "gateway/messages.h"
+#include "gateway/version.h"
 #include "tray/tray_logic.h"
 
-const wchar_t kGatewayVersion[] = L"v2.03";
+const wchar_t kGatewayVersion[] = L"v" VANTARY_VERSION;
 const wchar_t kGatewayApiKey[] = L"5c1e7a93d04b28f6e9a3c17b5d82f40e6a9b3d71";
 
 Main_form::Main_form(const MainFormPorts& ports)
