@@ -261,17 +261,18 @@ public:
         exists = true;
         return 0;
     }
-    bool OrdinaryFileExists(const std::wstring& path) override {
+    PathKind Find(const std::wstring& path) override {
         log_.Add("ini.Exists");
         existsPath = path;
-        return exists && ordinary;
+        if (!exists) return PathKind::Nothing;
+        return folder ? PathKind::Folder : PathKind::File;
     }
     unsigned long ReadError(const std::wstring&) override { return readError; }
     std::wstring ErrorText(unsigned long error) const override { return L"system error " + std::to_wstring(error); }
     std::map<std::string, std::string> values;
     std::vector<std::string> writes;
     bool exists = false;
-    bool ordinary = true;
+    bool folder = false;  // a folder has the file's name
     std::string lastPath;
     std::wstring lastWidePath;
     std::wstring existsPath;

@@ -68,9 +68,9 @@ TEST_F(SettingsFileTest, ValuesAreTakenAsTheyStand) {
     EXPECT_EQ(rig.view.left, 0.0f);
 }
 
-TEST_F(SettingsFileTest, AHiddenOrSystemFileCountsAsMissing) {
+TEST_F(SettingsFileTest, AFolderOfThatNameCountsAsMissing) {
     File({{"GatewayUDPsettings/HostPortNumber", "4000"}});
-    rig.profile.ordinary = false;
+    rig.profile.folder = true;
     Main_form& form = rig.Make();
     form.Form_Load();
     EXPECT_EQ(form.CurrentSettings().HostPortNumber, L"2333");
