@@ -41,9 +41,9 @@ int RunMessageLoop(HWND monitor, const SettingsWindowWin32& settings) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    // Whatever is loaded from here on comes from the system folder, never from
-    // the program's own, which is often Downloads.
-    RestrictDllSearchToSystem();
+    // Every load comes from the system folder, never from the program's own,
+    // which is often Downloads: the search was restricted before the first
+    // constructor ran (stack_guard.cpp).
     WinsockSession winsock;
 
     handles::Icon bigIcon = LoadAppIcon(instance, SM_CXICON, SM_CYICON);
