@@ -28,9 +28,10 @@ constexpr unsigned kWarningStyle = mb::kSystemModal | mb::kIconWarning;         
 // "Error", the number with its sign position, then the advice.
 std::wstring NoConnection(long errorNumber);
 std::wstring SocketError(const std::wstring& description);
-// Nothing is received until the port is changed.
+// Nothing is received until a Save binds a port again.
 std::wstring BindFailed(const std::wstring& port, const std::wstring& reason);
-// A port refused at Save while the previous one receives again.
+// A port refused at Save while the previous one receives again; the other
+// values of that Save apply already.
 std::wstring PortKept(const std::wstring& port, const std::wstring& reason, const std::wstring& previousPort);
 
 // The settings file could not be written; `applied` when the values still
