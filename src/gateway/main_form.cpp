@@ -12,7 +12,7 @@ Main_form::Main_form(const MainFormPorts& ports)
       life_(ports.boxes, [this](bool enabled) { settings_form_.SetInputEnabled(enabled); }),
       store_(ports.profile, ports.codec, ports.app),
       listener_(ports.Winsock1, life_),
-      settings_(state_, ports.view, store_, listener_, life_),
+      settings_(state_, ports.view, store_, listener_, life_, ports.codec),
       uploader_(Uploader::Ports{ports.http, ports.codec, ports.view}, life_, state_,
                 [this] { ShowSettingsWindowNormal(); }),
       trayPresence_(ports.tray) {}

@@ -28,6 +28,11 @@ std::wstring PortKept(const std::wstring& port, const std::wstring& reason, cons
            L"Settings window to stay on port \"" + previousPort + L"\".";
 }
 
+std::wstring ValueNotKept(const std::wstring& field, const std::wstring& why) {
+    return L"Vantary Gateway cannot save the \"" + field + L"\" as typed: the next start would read it "
+           L"back otherwise.\r\n" + why + L"\r\n\r\nNothing was saved. Correct it, then click \"Save\" again.";
+}
+
 std::wstring SettingsNotSaved(const std::wstring& path, const std::wstring& reason, bool applied) {
     const std::wstring head = L"Vantary Gateway could not save its settings to\r\n" + path + L"\r\n" + reason + L"\r\n\r\n";
     // Not Documents: OneDrive often syncs it, and Controlled Folder Access may guard it.

@@ -33,6 +33,14 @@ std::wstring BindFailed(const std::wstring& port, const std::wstring& reason);
 // A port refused at Save while the previous one receives again; the other
 // values of that Save apply already.
 std::wstring PortKept(const std::wstring& port, const std::wstring& reason, const std::wstring& previousPort);
+// The next start would read a box's value back otherwise: nothing is saved.
+// `field` is the box's label; `why` one line.
+std::wstring ValueNotKept(const std::wstring& field, const std::wstring& why);
+inline const wchar_t kTooLong[] = L"It is longer than the 254 bytes that the settings file gives back.";
+inline const wchar_t kNotInCodePage[] = L"It holds characters that the settings file cannot store on this Windows.";
+inline const wchar_t kBlankAtEnd[] = L"It begins or ends with a blank, which the settings file drops.";
+inline const wchar_t kQuotesAtEnds[] = L"It begins and ends with the same quote mark, which the settings file drops.";
+inline const wchar_t kLineBreak[] = L"It holds a line break, which the settings file cannot store.";
 
 // The settings file could not be written; `applied` when the values still
 // hold for this run (a Save in the settings window).

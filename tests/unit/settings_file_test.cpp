@@ -130,10 +130,4 @@ TEST_F(SettingsFileTest, AFolderTheCodePageCannotNameIsReadAndWrittenThroughItsS
     rig.Make().Form_Load();
     EXPECT_EQ(rig.profile.lastPath, "C:\\Funkger\xe4t\\vantary-gateway.ini");
 }
-
-TEST_F(SettingsFileTest, CharactersOutsideTheCodePageAreReplaced) {
-    Main_form& form = rig.Loaded();
-    form.SaveFromSettingsWindow({L"", L"", L"DL\u20ac1", L"2333"});
-    EXPECT_EQ(rig.profile.values["Credentials/callsign"], "DL?1");
-}
 }  // namespace

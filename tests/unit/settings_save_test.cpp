@@ -69,10 +69,10 @@ TEST_F(SettingsSaveTest, ABlockIsLiftedOnlyByAChangedCredential) {
 }
 
 TEST_F(SettingsSaveTest, ABoxIsCopiedAsTyped) {
-    SettingsBoxes b{L"", L"  spaced  ", L"", L"2500"};
+    SettingsBoxes b{L"", L"sp  aced", L"", L"2500"};
     form->SaveFromSettingsWindow(b);
     EXPECT_EQ(form->CurrentSettings().email, L"");
-    EXPECT_EQ(form->CurrentSettings().password, L"  spaced  ");
+    EXPECT_EQ(form->CurrentSettings().password, L"sp  aced");
     EXPECT_EQ(form->CurrentSettings().HostPortNumber, L"2500");
 }
 
@@ -91,6 +91,58 @@ TEST_F(SettingsSaveTest, APortThatCannotBeBoundKeepsThePreviousOne) {
         EXPECT_EQ(form->CurrentSettings().HostPortNumber, L"2333");
         EXPECT_TRUE(rig.profile.writes.empty());
     }
+}
+
+TEST_F(SettingsSaveTest, AValueTheNextStartWouldReadBackOtherwiseStopsTheSaveBeforeAnything) {
+    Block();
+    const SettingsBoxes before = Same();
+    const struct {
+        const wchar_t* field;
+        SettingsBoxes typed;
+        const wchar_t* why;
+    } refused[] = {
+        {L"Application password", {before.email, std::wstring(255, L'p'), L"X", L"2400"}, L"longer than the 254"},
+        {L"Callsign", {before.email, L"pw2", L"DL\u20ac1", L"2400"}, L"characters"},
+        {L"Email", {L" op@example.org", L"pw2", L"X", L"2400"}, L"blank"},
+        {L"Application password", {before.email, L"pw\t", L"X", L"2400"}, L"blank"},
+        {L"Application password", {before.email, L"'pw'", L"X", L"2400"}, L"quote"},
+        {L"Email", {L"\"op@example.org\"", L"pw2", L"X", L"2400"}, L"quote"},
+        {L"Callsign", {before.email, L"pw2", L"DL1\r\nABC", L"2400"}, L"line break"},
+        {L"Server port number", {before.email, L"pw2", L"X", std::wstring(300, L'0') + L"2400"}, L"254"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(Narrow(c.field));
+        rig.boxes.shown.clear();
+        rig.log.calls.clear();
+        EXPECT_EQ(form->SaveFromSettingsWindow(c.typed), SaveOutcome::Refused);
+        ASSERT_EQ(rig.boxes.shown.size(), 1u);
+        const std::wstring& text = rig.boxes.shown[0].text;
+        EXPECT_EQ(text.rfind(L"Vantary Gateway cannot save the \"" + std::wstring(c.field) + L"\" as typed", 0), 0u)
+            << Narrow(text);
+        EXPECT_NE(text.find(c.why), std::wstring::npos) << Narrow(text);
+        EXPECT_EQ(rig.boxes.shown[0].style, 0x1030u);
+        EXPECT_EQ(rig.log.calls, (std::vector<std::string>{"box Vantary Gateway cannot save the \"" +
+                                                           Narrow(c.field) + "\" as typed: the next start would "
+                                                                             "read it back otherwise."}))
+            << "no re-bind, no file";
+        const SettingsValues now = form->CurrentSettings();
+        EXPECT_EQ((SettingsBoxes{now.email, now.password, now.callsign, now.HostPortNumber}), before);
+    }
+    EXPECT_TRUE(Blocked()) << "a refused Save lifted the block";
+
+    // In a double-byte code page 128 characters take 256 bytes; at their
+    // edges, values come back whole and are saved.
+    FakeDbcsCodec dbcs;
+    Rig wide;
+    wide.codec = &dbcs;
+    Main_form& saving = wide.Loaded();
+    EXPECT_EQ(saving.SaveFromSettingsWindow({L"", std::wstring(128, L'\x18141'), L"", L"2333"}), SaveOutcome::Refused);
+    for (const SettingsBoxes& kept : {SettingsBoxes{L"'", std::wstring(127, L'\x18141'), L"'DL\"", L" 2400\t"},
+                                      SettingsBoxes{std::wstring(254, L'e'), L"p w", L"\"", L"2400"}}) {
+        EXPECT_EQ(saving.SaveFromSettingsWindow(kept), SaveOutcome::Saved);
+        EXPECT_EQ(wide.profile.values["Credentials/password"], dbcs.ToAnsi(kept.password));
+    }
+    EXPECT_EQ(wide.boxes.shown.size(), 1u);
 }
 
 TEST_F(SettingsSaveTest, APortTextWithBlanksBindsTheNumberAndIsKeptAsTyped) {
