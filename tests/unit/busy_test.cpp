@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "fakes.h"
 
 namespace {
@@ -84,6 +86,83 @@ TEST(Busy, TheQuestionBeforeClosingAndTheBindFailureBlockInputToo) {
     EXPECT_TRUE(rig.settings.inputEnabled);
     EXPECT_TRUE(rig.settings.loaded);
     EXPECT_EQ(rig.boxes.shown.size(), 2u);
+}
+
+// Records that arrive while a box waits are neither read nor posted inside
+// it, and follow in order once it is answered.
+TEST(Busy, DatagramsUnderAnyBoxAreHeldAndFollowInOrderAfterIt) {
+    const struct {
+        const char* box;
+        std::function<void(Rig&, Main_form&)> open;
+    } cases[] = {
+        {"the close question", [](Rig& r, Main_form& f) {
+             r.boxes.answers = {mb::kAnswerNo};
+             f.OnCloseRequest(CloseSource::MonitorFrame);
+         }},
+        {"the file not saved", [](Rig& r, Main_form& f) {
+             r.profile.writeError = 5;
+             f.SaveFromSettingsWindow({L"", L"", L"", L"2333"});
+         }},
+        {"the port kept", [](Rig&, Main_form& f) { f.SaveFromSettingsWindow({L"", L"", L"", L"abc"}); }},
+        {"the value not kept", [](Rig&, Main_form& f) { f.SaveFromSettingsWindow({L"", L" pw", L"", L"2333"}); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.box);
+        Rig rig;
+        Main_form& form = rig.Loaded();
+        std::size_t postedInside = 99;
+        rig.boxes.whileWaiting = [&] {
+            rig.boxes.whileWaiting = nullptr;
+            const std::size_t before = rig.http.bodies.size();
+            rig.Arrive("one");
+            rig.Arrive("two");
+            postedInside = rig.http.bodies.size() - before;
+        };
+        c.open(rig, form);
+        EXPECT_EQ(postedInside, 0u);
+        EXPECT_EQ(rig.boxes.shown.size(), 1u) << "a box over the box";
+        rig.http.bodies.clear();
+        rig.DispatchChecks();
+        ASSERT_EQ(rig.http.bodies.size(), 2u);
+        EXPECT_NE(rig.http.bodies[0].find("&adif=one&"), std::string::npos);
+        EXPECT_NE(rig.http.bodies[1].find("&adif=two&"), std::string::npos);
+    }
+}
+
+// The socket's fault waits too: its box never opens over another box or an
+// upload's wait, and the socket closes once it has been shown.
+TEST(Busy, ASocketFaultIsToldOnlyWhenNothingElseWaits) {
+    for (bool underUpload : {false, true}) {
+        Rig rig;
+        Main_form& form = rig.Loaded();
+        const std::uintptr_t socket = rig.socket.handle;
+        auto fault = [&] {
+            rig.boxes.whileWaiting = rig.http.whileWaiting = nullptr;
+            form.OnSocketNotification(socket, kSocketReadable, 10050);
+            form.OnSocketNotification(socket, kSocketReadable, 10054);
+        };
+        if (underUpload) {
+            rig.http.whileWaiting = fault;
+            rig.Arrive("first");
+        } else {
+            rig.boxes.whileWaiting = fault;
+            rig.boxes.answers = {mb::kAnswerNo};
+            form.OnCloseRequest(CloseSource::MonitorFrame);
+        }
+        EXPECT_EQ(rig.boxes.shown.size(), underUpload ? 0u : 1u) << "the fault's box opened inside";
+        EXPECT_TRUE(rig.socket.bound);
+        // A record arriving under the fault's own box is not read there either.
+        rig.boxes.whileWaiting = [&] {
+            rig.boxes.whileWaiting = nullptr;
+            rig.Arrive("during");
+        };
+        rig.DispatchChecks();
+        ASSERT_EQ(rig.boxes.shown.size(), underUpload ? 1u : 2u);
+        EXPECT_EQ(rig.boxes.shown.back().text, L"Error: socket error 10050");
+        EXPECT_FALSE(rig.socket.bound);
+        EXPECT_EQ(rig.http.bodies.size(), underUpload ? 1u : 0u);
+        EXPECT_EQ(rig.socket.waiting.size(), 1u);
+    }
 }
 
 TEST(SessionEnd, DuringTheServerErrorQuestionSavesEndsAndShowsNothingMore) {

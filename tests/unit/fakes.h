@@ -154,7 +154,10 @@ public:
         log_.Add("sock.Read");
         return d;
     }
-    void RequestReadCheck() override { ++readChecks; }
+    void RequestReadCheck() override {
+        ++readChecks;
+        if (bound) posted.push_back(handle);
+    }
     bool IsCurrent(std::uintptr_t socket) const override { return bound && socket == handle; }
     std::wstring ErrorText(int error) const override { return L"socket error " + std::to_wstring(error); }
 
@@ -163,6 +166,7 @@ public:
     std::map<std::uint16_t, bool> busyPorts;
     std::deque<std::string> waiting;
     int readChecks = 0;
+    std::deque<std::uintptr_t> posted;  // checks asked for, not yet dispatched
     bool failRead = false;
 
 private:
@@ -397,5 +401,13 @@ struct Rig {
     void Arrive(const std::string& datagram) {
         socket.waiting.push_back(datagram);
         form->OnSocketNotification(socket.handle, kSocketReadable, 0);
+    }
+    // The message loop dispatches the read checks asked for, and those they ask for.
+    void DispatchChecks() {
+        while (!socket.posted.empty()) {
+            const std::uintptr_t handle = socket.posted.front();
+            socket.posted.pop_front();
+            form->OnSocketNotification(handle, kSocketReadable, 0);
+        }
     }
 };
