@@ -29,12 +29,12 @@ BindResult Listener::Bind(const std::wstring& portText) {
         result.description = L"The port must be a whole number from 1 to 65535.";
         return result;
     }
-    return socket_.Bind(*port);
+    return ports_.socket.Bind(*port);
 }
 
 BindResult Listener::Open(const std::wstring& portText) {
     Close();
-    socket_.SetProtocolUdp();
+    ports_.socket.SetProtocolUdp();
     return Bind(portText);
 }
 
@@ -44,7 +44,7 @@ BindResult Listener::Rebind(const std::wstring& portText) {
 }
 
 void Listener::Close() {
-    socket_.Close();
+    ports_.socket.Close();
     // What was held or asked for went with the socket.
     held_ = false;
     checkAsked_ = false;
@@ -54,7 +54,7 @@ void Listener::Close() {
 void Listener::AskForNext() {
     if (checkAsked_) return;
     checkAsked_ = true;
-    socket_.RequestReadCheck();
+    ports_.socket.RequestReadCheck();
 }
 
 void Listener::InputTaken() {
@@ -84,13 +84,18 @@ void Listener::TakeDatagram(const std::function<void(std::string bytes)>& upload
         return;
     }
     ReadCheckOnExit next(*this);
-    std::optional<std::string> datagram = socket_.ReadPending();
+    std::optional<Datagram> datagram = ports_.socket.ReadPending();
     if (!datagram) {
         // Nothing waits: the socket tells of the next arrival itself. Asking
         // again here would post check after check and starve the painting.
         next.Cancel();
         return;
     }
+    if (!SenderAllowed(datagram->from, ports_.networks)) {
+        if (const std::optional<std::wstring> line = refused_.Refuse(datagram->from))
+            ports_.view.AppendToPane(Pane::Text2, *line);
+        return;
+    }
     Lifecycle::BusyScope busy(life_);
-    upload(std::move(*datagram));
+    upload(std::move(datagram->bytes));
 }

@@ -5,13 +5,21 @@
 #include <string>
 
 #include "gateway/lifecycle.h"
+#include "gateway/sender_rule.h"
+#include "platform/local_networks.h"
+#include "platform/monitor_view.h"
 #include "platform/udp_socket.h"
 
 // The UDP listener: binds on the port text the operator gave, re-binds, and
-// takes one datagram at a time.
+// takes one datagram at a time, from the senders it takes.
 class Listener {
 public:
-    Listener(UdpSocket& socket, Lifecycle& life) : socket_(socket), life_(life) {}
+    struct Ports {
+        UdpSocket& socket;
+        LocalNetworks& networks;
+        MonitorView& view;  // where refused datagrams are told
+    };
+    Listener(const Ports& ports, Lifecycle& life) : ports_(ports), life_(life) {}
     Listener(const Listener&) = delete;
     Listener& operator=(const Listener&) = delete;
 
@@ -21,8 +29,8 @@ public:
     void Close();
 
     // Whether a readiness notification is about the socket open now.
-    bool Notifies(std::uintptr_t socket) const { return socket_.IsCurrent(socket); }
-    std::wstring ErrorText(int error) const { return socket_.ErrorText(error); }
+    bool Notifies(std::uintptr_t socket) const { return ports_.socket.IsCurrent(socket); }
+    std::wstring ErrorText(int error) const { return ports_.socket.ErrorText(error); }
 
     // Hands the waiting datagram's bytes to `upload`, busy until it returns.
     // Whenever input is held (an upload's wait, any box) datagrams are held
@@ -45,8 +53,9 @@ private:
     // One readiness check on its way is enough.
     void AskForNext();
 
-    UdpSocket& socket_;
+    Ports ports_;
     Lifecycle& life_;
+    RefusedSenders refused_;
     std::optional<int> error_;
     bool held_ = false;
     bool checkAsked_ = false;

@@ -15,7 +15,7 @@ Main_form::Main_form(const MainFormPorts& ports)
                 if (enabled) listener_.InputTaken();
             }),
       store_(ports.profile, ports.codec, ports.app),
-      listener_(ports.Winsock1, life_),
+      listener_(Listener::Ports{ports.Winsock1, ports.networks, ports.view}, life_),
       settings_(state_, ports.view, store_, listener_, life_, ports.codec),
       uploader_(Uploader::Ports{ports.http, ports.codec, ports.view}, life_, state_,
                 [this] { ShowSettingsWindowNormal(); }),

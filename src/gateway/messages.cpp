@@ -33,6 +33,14 @@ std::wstring ValueNotKept(const std::wstring& field, const std::wstring& why) {
            L"back otherwise.\r\n" + why + L"\r\n\r\nNothing was saved. Correct it, then click \"Save\" again.";
 }
 
+std::wstring NotForwarded(std::uint64_t count, const std::wstring& sender) {
+    const std::wstring why = L"; IPv6 is taken only from this computer's own networks)\r\n";
+    if (count == 1) return L"(not forwarded: a datagram from " + sender + why;
+    std::wstring n = std::to_wstring(count);
+    for (std::size_t i = n.size(); i > 3; i -= 3) n.insert(i - 3, L",");
+    return L"(not forwarded: " + n + L" datagrams so far, the latest from " + sender + why;
+}
+
 std::wstring SettingsNotSaved(const std::wstring& path, const std::wstring& reason, bool applied) {
     const std::wstring head = L"Vantary Gateway could not save its settings to\r\n" + path + L"\r\n" + reason + L"\r\n\r\n";
     // Not Documents: OneDrive often syncs it, and Controlled Folder Access may guard it.

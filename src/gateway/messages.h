@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "platform/message_boxes.h"
@@ -41,6 +42,9 @@ inline const wchar_t kNotInCodePage[] = L"It holds characters that the settings 
 inline const wchar_t kBlankAtEnd[] = L"It begins or ends with a blank, which the settings file drops.";
 inline const wchar_t kQuotesAtEnds[] = L"It begins and ends with the same quote mark, which the settings file drops.";
 inline const wchar_t kLineBreak[] = L"It holds a line break, which the settings file cannot store.";
+// The response pane's line about datagrams from senders the gateway does not
+// take; `count` of them so far, the latest from `sender`.
+std::wstring NotForwarded(std::uint64_t count, const std::wstring& sender);
 
 // The settings file could not be written; `applied` when the values still
 // hold for this run (a Save in the settings window).

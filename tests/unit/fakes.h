@@ -126,6 +126,24 @@ private:
     CallLog& log_;
 };
 
+inline SenderAddress Ipv4Sender(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    SenderAddress s;
+    s.bytes = {a, b, c, d};
+    s.text = std::to_wstring(a) + L"." + std::to_wstring(b) + L"." + std::to_wstring(c) + L"." + std::to_wstring(d);
+    return s;
+}
+
+// The networks this computer is on, as the test sets them; counts the look-ups.
+class FakeNetworks : public LocalNetworks {
+public:
+    std::vector<Ipv6Prefix> OnLinkPrefixes() override {
+        ++lookUps;
+        return prefixes;
+    }
+    std::vector<Ipv6Prefix> prefixes;
+    int lookUps = 0;
+};
+
 class FakeSocket : public UdpSocket {
 public:
     explicit FakeSocket(CallLog& log) : log_(log) {}
@@ -146,10 +164,10 @@ public:
         }
         return result;
     }
-    std::optional<std::string> ReadPending() override {
+    std::optional<Datagram> ReadPending() override {
         if (failRead) throw std::runtime_error("read failed");
         if (!bound || waiting.empty()) return std::nullopt;
-        std::string d = waiting.front();
+        Datagram d{waiting.front(), from};
         waiting.pop_front();
         log_.Add("sock.Read");
         return d;
@@ -165,6 +183,7 @@ public:
     std::uintptr_t handle = 100;
     std::map<std::uint16_t, bool> busyPorts;
     std::deque<std::string> waiting;
+    SenderAddress from = Ipv4Sender(127, 0, 0, 1);  // of every datagram read
     int readChecks = 0;
     std::deque<std::uintptr_t> posted;  // checks asked for, not yet dispatched
     bool failRead = false;
@@ -358,6 +377,7 @@ struct Rig {
     FakeApp app{log};
     FakeView view{log};
     FakeSocket socket{log};
+    FakeNetworks networks;
     FakeHttp http{log};
     FakeBoxes boxes{log};
     FakeProfile profile{log};
@@ -368,7 +388,7 @@ struct Rig {
     std::optional<Main_form> form;
 
     Main_form& Make() {
-        form.emplace(MainFormPorts{app, view, socket, http, boxes, profile, *codec, settings, tray});
+        form.emplace(MainFormPorts{app, view, socket, networks, http, boxes, profile, *codec, settings, tray});
         return *form;
     }
     Main_form& Loaded() {
