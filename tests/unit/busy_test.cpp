@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "fakes.h"
 
 namespace {
@@ -88,77 +86,54 @@ TEST(Busy, TheQuestionBeforeClosingAndTheBindFailureBlockInputToo) {
     EXPECT_EQ(rig.boxes.shown.size(), 2u);
 }
 
-// Records that arrive while a box waits are neither read nor posted inside
-// it, and follow in order once it is answered.
+// Records that arrive under a box are neither read nor posted there, and
+// follow in order once it is answered: under the close question (no port
+// given) and under each of Save's boxes.
 TEST(Busy, DatagramsUnderAnyBoxAreHeldAndFollowInOrderAfterIt) {
     const struct {
-        const char* box;
-        std::function<void(Rig&, Main_form&)> open;
-    } cases[] = {
-        {"the close question", [](Rig& r, Main_form& f) {
-             r.boxes.answers = {mb::kAnswerNo};
-             f.OnCloseRequest(CloseSource::MonitorFrame);
-         }},
-        {"the file not saved", [](Rig& r, Main_form& f) {
-             r.profile.writeError = 5;
-             f.SaveFromSettingsWindow({L"", L"", L"", L"2333"});
-         }},
-        {"the port kept", [](Rig&, Main_form& f) { f.SaveFromSettingsWindow({L"", L"", L"", L"abc"}); }},
-        {"the value not kept", [](Rig&, Main_form& f) { f.SaveFromSettingsWindow({L"", L" pw", L"", L"2333"}); }},
-    };
+        SettingsBoxes save;
+        unsigned long writeError;
+    } cases[] = {{{}, 0}, {{L"", L"", L"", L"2333"}, 5}, {{L"", L"", L"", L"abc"}, 0}, {{L"", L" pw", L"", L"2333"}, 0}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.box);
         Rig rig;
         Main_form& form = rig.Loaded();
-        std::size_t postedInside = 99;
+        rig.profile.writeError = c.writeError;
         rig.boxes.whileWaiting = [&] {
             rig.boxes.whileWaiting = nullptr;
-            const std::size_t before = rig.http.bodies.size();
             rig.Arrive("one");
             rig.Arrive("two");
-            postedInside = rig.http.bodies.size() - before;
+            EXPECT_TRUE(rig.http.bodies.empty()) << "posted under box " << &c - cases;
         };
-        c.open(rig, form);
-        EXPECT_EQ(postedInside, 0u);
-        EXPECT_EQ(rig.boxes.shown.size(), 1u) << "a box over the box";
-        rig.http.bodies.clear();
+        if (c.save.HostPortNumber.empty()) form.OnCloseRequest(CloseSource::MonitorFrame);
+        else form.SaveFromSettingsWindow(c.save);
+        EXPECT_EQ(rig.boxes.shown.size(), 1u) << "a box over box " << &c - cases;
         rig.DispatchChecks();
-        ASSERT_EQ(rig.http.bodies.size(), 2u);
+        ASSERT_EQ(rig.http.bodies.size(), 2u) << &c - cases;
         EXPECT_NE(rig.http.bodies[0].find("&adif=one&"), std::string::npos);
         EXPECT_NE(rig.http.bodies[1].find("&adif=two&"), std::string::npos);
     }
 }
 
-// The socket's fault waits too: its box never opens over another box or an
-// upload's wait, and the socket closes once it has been shown.
+// A socket fault under the close question or an upload's wait is told only
+// after it; records under the fault's own box are not read, and go with the socket.
 TEST(Busy, ASocketFaultIsToldOnlyWhenNothingElseWaits) {
     for (bool underUpload : {false, true}) {
         Rig rig;
         Main_form& form = rig.Loaded();
-        const std::uintptr_t socket = rig.socket.handle;
-        auto fault = [&] {
+        (underUpload ? rig.http.whileWaiting : rig.boxes.whileWaiting) = [&, socket = rig.socket.handle] {
             rig.boxes.whileWaiting = rig.http.whileWaiting = nullptr;
             form.OnSocketNotification(socket, kSocketReadable, 10050);
             form.OnSocketNotification(socket, kSocketReadable, 10054);
         };
-        if (underUpload) {
-            rig.http.whileWaiting = fault;
-            rig.Arrive("first");
-        } else {
-            rig.boxes.whileWaiting = fault;
-            rig.boxes.answers = {mb::kAnswerNo};
-            form.OnCloseRequest(CloseSource::MonitorFrame);
-        }
+        underUpload ? rig.Arrive("first") : form.OnCloseRequest(CloseSource::MonitorFrame);
         EXPECT_EQ(rig.boxes.shown.size(), underUpload ? 0u : 1u) << "the fault's box opened inside";
-        EXPECT_TRUE(rig.socket.bound);
-        // A record arriving under the fault's own box is not read there either.
         rig.boxes.whileWaiting = [&] {
             rig.boxes.whileWaiting = nullptr;
             rig.Arrive("during");
         };
         rig.DispatchChecks();
-        ASSERT_EQ(rig.boxes.shown.size(), underUpload ? 1u : 2u);
         EXPECT_EQ(rig.boxes.shown.back().text, L"Error: socket error 10050");
+        EXPECT_EQ(rig.boxes.shown.size(), underUpload ? 1u : 2u);
         EXPECT_FALSE(rig.socket.bound);
         EXPECT_EQ(rig.http.bodies.size(), underUpload ? 1u : 0u);
         EXPECT_EQ(rig.socket.waiting.size(), 1u);

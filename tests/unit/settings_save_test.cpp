@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
+#include "gateway/messages.h"
 
 namespace {
 using Calls = std::vector<std::string>;
@@ -93,56 +94,48 @@ TEST_F(SettingsSaveTest, APortThatCannotBeBoundKeepsThePreviousOne) {
     }
 }
 
+// Nothing is applied (no unblock, copy, re-bind or file) while a box would come back otherwise.
 TEST_F(SettingsSaveTest, AValueTheNextStartWouldReadBackOtherwiseStopsTheSaveBeforeAnything) {
     Block();
     const SettingsBoxes before = Same();
+    const std::wstring e = before.email;
     const struct {
-        const wchar_t* field;
         SettingsBoxes typed;
-        const wchar_t* why;
+        const wchar_t *field, *why;
     } refused[] = {
-        {L"Application password", {before.email, std::wstring(255, L'p'), L"X", L"2400"}, L"longer than the 254"},
-        {L"Callsign", {before.email, L"pw2", L"DL\u20ac1", L"2400"}, L"characters"},
-        {L"Email", {L" op@example.org", L"pw2", L"X", L"2400"}, L"blank"},
-        {L"Application password", {before.email, L"pw\t", L"X", L"2400"}, L"blank"},
-        {L"Application password", {before.email, L"'pw'", L"X", L"2400"}, L"quote"},
-        {L"Email", {L"\"op@example.org\"", L"pw2", L"X", L"2400"}, L"quote"},
-        {L"Callsign", {before.email, L"pw2", L"DL1\r\nABC", L"2400"}, L"line break"},
-        {L"Server port number", {before.email, L"pw2", L"X", std::wstring(300, L'0') + L"2400"}, L"254"},
+        {{e, std::wstring(255, L'p'), L"X", L"1"}, L"Application password", messages::kTooLong},
+        {{e, L"pw2", L"DL\u20ac1", L"1"}, L"Callsign", messages::kNotInCodePage},
+        {{L" op@example.org", L"pw2", L"X", L"1"}, L"Email", messages::kBlankAtEnd},
+        {{e, L"pw\t", L"X", L"1"}, L"Application password", messages::kBlankAtEnd},
+        {{L"\"op@example.org\"", L"pw2", L"X", L"1"}, L"Email", messages::kQuotesAtEnds},
+        {{e, L"'pw'", L"X", L"1"}, L"Application password", messages::kQuotesAtEnds},
+        {{e, L"pw2", L"DL1\r\nABC", L"1"}, L"Callsign", messages::kLineBreak},
+        {{e, L"pw2", L"X", std::wstring(300, L'0') + L"2400"}, L"Server port number", messages::kTooLong},
     };
     for (const auto& c : refused) {
-        SCOPED_TRACE(Narrow(c.field));
         rig.boxes.shown.clear();
         rig.log.calls.clear();
         EXPECT_EQ(form->SaveFromSettingsWindow(c.typed), SaveOutcome::Refused);
         ASSERT_EQ(rig.boxes.shown.size(), 1u);
-        const std::wstring& text = rig.boxes.shown[0].text;
-        EXPECT_EQ(text.rfind(L"Vantary Gateway cannot save the \"" + std::wstring(c.field) + L"\" as typed", 0), 0u)
-            << Narrow(text);
-        EXPECT_NE(text.find(c.why), std::wstring::npos) << Narrow(text);
+        EXPECT_EQ(rig.boxes.shown[0].text, messages::ValueNotKept(c.field, c.why));
         EXPECT_EQ(rig.boxes.shown[0].style, 0x1030u);
-        EXPECT_EQ(rig.log.calls, (std::vector<std::string>{"box Vantary Gateway cannot save the \"" +
-                                                           Narrow(c.field) + "\" as typed: the next start would "
-                                                                             "read it back otherwise."}))
-            << "no re-bind, no file";
+        EXPECT_EQ(rig.log.calls.size(), 1u) << "more than the box: " << rig.log.calls.back();
         const SettingsValues now = form->CurrentSettings();
         EXPECT_EQ((SettingsBoxes{now.email, now.password, now.callsign, now.HostPortNumber}), before);
     }
     EXPECT_TRUE(Blocked()) << "a refused Save lifted the block";
 
-    // In a double-byte code page 128 characters take 256 bytes; at their
-    // edges, values come back whole and are saved.
+    // In a double-byte code page 128 characters take 256 bytes; at the edges, values are saved.
     FakeDbcsCodec dbcs;
     Rig wide;
     wide.codec = &dbcs;
     Main_form& saving = wide.Loaded();
-    EXPECT_EQ(saving.SaveFromSettingsWindow({L"", std::wstring(128, L'\x18141'), L"", L"2333"}), SaveOutcome::Refused);
+    EXPECT_EQ(saving.SaveFromSettingsWindow({L"", std::wstring(128, L'\x18141'), L"", L"1"}), SaveOutcome::Refused);
     for (const SettingsBoxes& kept : {SettingsBoxes{L"'", std::wstring(127, L'\x18141'), L"'DL\"", L" 2400\t"},
                                       SettingsBoxes{std::wstring(254, L'e'), L"p w", L"\"", L"2400"}}) {
         EXPECT_EQ(saving.SaveFromSettingsWindow(kept), SaveOutcome::Saved);
         EXPECT_EQ(wide.profile.values["Credentials/password"], dbcs.ToAnsi(kept.password));
     }
-    EXPECT_EQ(wide.boxes.shown.size(), 1u);
 }
 
 TEST_F(SettingsSaveTest, APortTextWithBlanksBindsTheNumberAndIsKeptAsTyped) {
