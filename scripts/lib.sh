@@ -176,15 +176,20 @@ build_test_tree() {
 
 # DLLs the exe may import: known DLLs, which Windows always takes from its own
 # folder. Any other import would be looked for beside the exe first, where a
-# planted copy would run. ADVAPI32 seeds the stack canary (RtlGenRandom); the
-# shell and the common controls are loaded after the port is bound.
+# planted copy would run. The shell and the common controls are loaded after
+# the port is bound.
 VANTARY_ALLOWED_IMPORTS=(KERNEL32.dll USER32.dll GDI32.dll WS2_32.dll msvcrt.dll ADVAPI32.dll)
+# Functions the exe must not import even from those: advapi32 forwards
+# RtlGenRandom to cryptbase.dll, no known DLL, so the loader would look for it
+# beside the exe before any code ran. The stack canary looks it up at run
+# time, once the search is restricted to the system folder.
+VANTARY_FORBIDDEN_IMPORTS=(SystemFunction036)
 
 # The exe must be the expected PE flavour, need no MinGW runtime DLL, so that
 # it runs from a bare folder on any Windows, import nothing else, and ask for
 # ASLR (64-bit: high entropy) and DEP.
 check_static_pe() {
-    local exe=$1 arch=$2 kind dlls objdump dll characteristics wanted
+    local exe=$1 arch=$2 kind imports dlls objdump dll function characteristics wanted
     [ -f "$exe" ] || die "$exe was not built"
     kind=$(file -b "$exe")
     # DYNAMIC_BASE 0x40 and NX_COMPAT 0x100; HIGH_ENTROPY_VA 0x20 on x86-64.
@@ -200,7 +205,8 @@ check_static_pe() {
         die "$exe: DllCharacteristics $characteristics lacks $(printf '0x%x' $(( wanted & ~16#$characteristics )))" \
             "(0x40 DYNAMIC_BASE, 0x100 NX_COMPAT, 0x20 HIGH_ENTROPY_VA)"
     fi
-    dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '\n' ' ')
+    imports=$("$objdump" -p "$exe")
+    dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$imports" | tr '\n' ' ')
     if grep -qiE 'libstdc|libgcc|libwinpthread' <<<"$dlls"; then
         die "$exe imports MinGW runtime DLLs: $dlls"
     fi
@@ -209,6 +215,10 @@ check_static_pe() {
         # fail the printf that feeds it.
         grep -qixF "$dll" <<<"$(printf '%s\n' "${VANTARY_ALLOWED_IMPORTS[@]}")" ||
             die "$exe imports $dll, which Windows may load from the program's folder; allowed: ${VANTARY_ALLOWED_IMPORTS[*]}"
+    done
+    for function in "${VANTARY_FORBIDDEN_IMPORTS[@]}"; do
+        ! grep -qw "$function" <<<"$imports" ||
+            die "$exe imports $function, which Windows may resolve from a DLL in the program's folder"
     done
     say "checked ${exe#"$VANTARY_ROOT"/}: ${kind%%,*}; DllCharacteristics $characteristics; imports $dlls"
 }

@@ -63,6 +63,12 @@ StoredSettings GatewaySettings::ValuesToStore() const {
 }
 
 SaveOutcome GatewaySettings::SaveFromSettingsWindow(const SettingsBoxes& boxes) {
+    // Saved as typed, it would come back changed: a cut password is a 403 at
+    // the next start. Nothing is applied until the operator mends it.
+    if (const std::optional<std::wstring> notKept = ValueNotKeptMessage(boxes, codec_)) {
+        life_.ShowMessage(*notKept, messages::kWarningStyle);
+        return SaveOutcome::Refused;
+    }
     state_.UploadBlocked = UploadBlockedAfterSave(state_, boxes);
     const std::wstring previousPort = state_.HostPortNumber;
     CopyBoxesToState(state_, boxes);

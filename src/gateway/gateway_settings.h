@@ -2,6 +2,7 @@
 #include "gateway/gateway_state.h"
 #include "gateway/lifecycle.h"
 #include "gateway/listener.h"
+#include "platform/ansi_codec.h"
 #include "platform/monitor_view.h"
 #include "settings/settings_owner.h"
 #include "settings/settings_store.h"
@@ -12,8 +13,8 @@
 class GatewaySettings {
 public:
     GatewaySettings(GatewayState& state, MonitorView& view, SettingsStore& store, Listener& listener,
-                    Lifecycle& life)
-        : state_(state), view_(view), store_(store), listener_(listener), life_(life) {}
+                    Lifecycle& life, const AnsiCodec& codec)
+        : state_(state), view_(view), store_(store), listener_(listener), life_(life), codec_(codec) {}
     GatewaySettings(const GatewaySettings&) = delete;
     GatewaySettings& operator=(const GatewaySettings&) = delete;
 
@@ -23,8 +24,9 @@ public:
     SettingsValues Current() const;
     // What the file keeps: the values and where the monitor window is now.
     StoredSettings ValuesToStore() const;
-    // Unblock rule, copy, re-bind, file. A port that cannot be bound keeps
-    // the previous one.
+    // Unblock rule, copy, re-bind, file. A value the next start would read
+    // back otherwise stops it before anything is applied; a port that cannot
+    // be bound keeps the previous one.
     SaveOutcome SaveFromSettingsWindow(const SettingsBoxes& boxes);
 
 private:
@@ -37,4 +39,5 @@ private:
     SettingsStore& store_;
     Listener& listener_;
     Lifecycle& life_;
+    const AnsiCodec& codec_;
 };

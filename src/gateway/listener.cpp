@@ -1,41 +1,25 @@
 #include "gateway/listener.h"
 
-#include <optional>
+#include <utility>
 
 #include "gateway/port_text.h"
 
-namespace {
 // Asks the socket for its next datagram once the current one is done with,
 // even when the upload throws.
-class ReadCheckOnExit {
+class Listener::ReadCheckOnExit {
 public:
-    ReadCheckOnExit(UdpSocket& socket, const Lifecycle& life) : socket_(socket), life_(life) {}
+    explicit ReadCheckOnExit(Listener& listener) : listener_(listener) {}
     ~ReadCheckOnExit() {
-        if (armed_ && life_.Running()) socket_.RequestReadCheck();
+        if (armed_ && listener_.life_.Running()) listener_.AskForNext();
     }
     void Cancel() { armed_ = false; }
     ReadCheckOnExit(const ReadCheckOnExit&) = delete;
     ReadCheckOnExit& operator=(const ReadCheckOnExit&) = delete;
 
 private:
-    UdpSocket& socket_;
-    const Lifecycle& life_;
+    Listener& listener_;
     bool armed_ = true;
 };
-
-// Keeps a flag raised for the duration of a scope, whichever way it ends.
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = previous_; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& flag_;
-    bool previous_;
-};
-}  // namespace
 
 BindResult Listener::Bind(const std::wstring& portText) {
     const std::optional<std::uint16_t> port = ParsePortText(portText);
@@ -45,30 +29,73 @@ BindResult Listener::Bind(const std::wstring& portText) {
         result.description = L"The port must be a whole number from 1 to 65535.";
         return result;
     }
-    return socket_.Bind(*port);
+    return ports_.socket.Bind(*port);
 }
 
 BindResult Listener::Open(const std::wstring& portText) {
-    socket_.Close();
-    socket_.SetProtocolUdp();
+    Close();
+    ports_.socket.SetProtocolUdp();
     return Bind(portText);
 }
 
 BindResult Listener::Rebind(const std::wstring& portText) {
-    socket_.Close();
+    Close();
     return Bind(portText);
 }
 
+void Listener::Close() {
+    ports_.socket.Close();
+    // What was held or asked for went with the socket.
+    held_ = false;
+    checkAsked_ = false;
+    error_.reset();
+}
+
+void Listener::AskForNext() {
+    if (checkAsked_) return;
+    checkAsked_ = true;
+    ports_.socket.RequestReadCheck();
+}
+
+void Listener::InputTaken() {
+    if (!held_) return;
+    held_ = false;
+    AskForNext();
+}
+
+void Listener::KeepError(int error) {
+    if (!error_) error_ = error;
+}
+
+std::optional<int> Listener::ErrorToReport() {
+    if (!error_) return std::nullopt;
+    if (!life_.TakesInput()) {
+        Hold();
+        return std::nullopt;
+    }
+    return std::exchange(error_, std::nullopt);
+}
+
 void Listener::TakeDatagram(const std::function<void(std::string bytes)>& upload) {
-    if (uploading_ || !life_.Running()) return;
-    ReadCheckOnExit rearm(socket_, life_);
-    std::optional<std::string> datagram = socket_.ReadPending();
+    // This is the check asked for, or a notification that makes it needless.
+    checkAsked_ = false;
+    if (!life_.TakesInput()) {
+        Hold();
+        return;
+    }
+    ReadCheckOnExit next(*this);
+    std::optional<Datagram> datagram = ports_.socket.ReadPending();
     if (!datagram) {
         // Nothing waits: the socket tells of the next arrival itself. Asking
         // again here would post check after check and starve the painting.
-        rearm.Cancel();
+        next.Cancel();
         return;
     }
-    FlagGuard uploading(uploading_);
-    upload(std::move(*datagram));
+    if (!SenderAllowed(datagram->from, ports_.networks)) {
+        if (const std::optional<std::wstring> line = refused_.Refuse(datagram->from))
+            ports_.view.AppendToPane(Pane::Text2, *line);
+        return;
+    }
+    Lifecycle::BusyScope busy(life_);
+    upload(std::move(datagram->bytes));
 }

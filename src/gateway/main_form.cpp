@@ -10,10 +10,14 @@ const wchar_t kGatewayApiKey[] = L"5c1e7a93d04b28f6e9a3c17b5d82f40e6a9b3d71";
 Main_form::Main_form(const MainFormPorts& ports)
     : ports_(ports),
       settings_form_(ports.settingsView, *this),
-      life_(ports.boxes, [this](bool enabled) { settings_form_.SetInputEnabled(enabled); }),
+      life_(ports.boxes,
+            [this](bool enabled) {
+                settings_form_.SetInputEnabled(enabled);
+                if (enabled) listener_.InputTaken();
+            }),
       store_(ports.profile, ports.codec, ports.app),
-      listener_(ports.Winsock1, life_),
-      settings_(state_, ports.view, store_, listener_, life_),
+      listener_(Listener::Ports{ports.Winsock1, ports.networks, ports.view}, life_),
+      settings_(state_, ports.view, store_, listener_, life_, ports.codec),
       uploader_(Uploader::Ports{ports.http, ports.codec, ports.view}, life_, state_,
                 [this] { ShowSettingsWindowNormal(); }),
       trayPresence_(ports.tray) {}
@@ -107,10 +111,7 @@ void Main_form::settingsCommand_Click() {
 }
 
 void Main_form::Winsock1_DataArrival() {
-    listener_.TakeDatagram([this](std::string bytes) {
-        Lifecycle::BusyScope busy(life_);
-        uploader_.Take(std::move(bytes));
-    });
+    listener_.TakeDatagram([this](std::string bytes) { uploader_.Take(std::move(bytes)); });
 }
 
 void Main_form::Winsock1_Error(int /*number*/, const std::wstring& description) {
@@ -194,8 +195,9 @@ void Main_form::OnEndSession() { Close(kAppWindows); }
 void Main_form::OnSocketNotification(std::uintptr_t socket, unsigned events, int error) {
     // A socket closed since the notification was queued is not ours any more.
     if (!Running() || !listener_.Notifies(socket)) return;
-    if (error != 0) {
-        Winsock1_Error(error, listener_.ErrorText(error));
+    if (error != 0) listener_.KeepError(error);
+    if (const std::optional<int> fault = listener_.ErrorToReport()) {
+        Winsock1_Error(*fault, listener_.ErrorText(*fault));
         return;
     }
     if (events & kSocketReadable) Winsock1_DataArrival();

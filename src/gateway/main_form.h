@@ -10,6 +10,7 @@
 #include "platform/http_poster.h"
 #include "platform/message_boxes.h"
 #include "platform/application.h"
+#include "platform/local_networks.h"
 #include "platform/monitor_view.h"
 #include "platform/profile_store.h"
 #include "platform/settings_view.h"
@@ -25,6 +26,7 @@ struct MainFormPorts {
     Application& app;
     MonitorView& view;
     UdpSocket& Winsock1;
+    LocalNetworks& networks;
     HttpPoster& http;
     MessageBoxes& boxes;
     ProfileStore& profile;

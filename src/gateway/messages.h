@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "platform/message_boxes.h"
@@ -28,10 +29,22 @@ constexpr unsigned kWarningStyle = mb::kSystemModal | mb::kIconWarning;         
 // "Error", the number with its sign position, then the advice.
 std::wstring NoConnection(long errorNumber);
 std::wstring SocketError(const std::wstring& description);
-// Nothing is received until the port is changed.
+// Nothing is received until a Save binds a port again.
 std::wstring BindFailed(const std::wstring& port, const std::wstring& reason);
-// A port refused at Save while the previous one receives again.
+// A port refused at Save while the previous one receives again; the other
+// values of that Save apply already.
 std::wstring PortKept(const std::wstring& port, const std::wstring& reason, const std::wstring& previousPort);
+// The next start would read a box's value back otherwise: nothing is saved.
+// `field` is the box's label; `why` one line.
+std::wstring ValueNotKept(const std::wstring& field, const std::wstring& why);
+inline const wchar_t kTooLong[] = L"It is longer than the 254 bytes that the settings file gives back.";
+inline const wchar_t kNotInCodePage[] = L"It holds characters that the settings file cannot store on this Windows.";
+inline const wchar_t kBlankAtEnd[] = L"It begins or ends with a blank, which the settings file drops.";
+inline const wchar_t kQuotesAtEnds[] = L"It begins and ends with the same quote mark, which the settings file drops.";
+inline const wchar_t kLineBreak[] = L"It holds a line break, which the settings file cannot store.";
+// The response pane's line about datagrams from senders the gateway does not
+// take; `count` of them so far, the latest from `sender`.
+std::wstring NotForwarded(std::uint64_t count, const std::wstring& sender);
 
 // The settings file could not be written; `applied` when the values still
 // hold for this run (a Save in the settings window).

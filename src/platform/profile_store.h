@@ -8,6 +8,9 @@ struct ProfilePath {
     std::wstring wide;  // always set
 };
 
+// What a path names. Hidden and system files are files like any other.
+enum class PathKind { Nothing, File, Folder };
+
 // The kernel's profile-file functions. Values cross as code-page bytes.
 class ProfileStore {
 public:
@@ -19,8 +22,8 @@ public:
     // 0 when the value was written, else the system's error number.
     virtual unsigned long WriteString(const std::string& section, const std::string& key,
                                       const std::string& value, const ProfilePath& file) = 0;
-    // True when the path names an ordinary file (not hidden, system or a folder).
-    virtual bool OrdinaryFileExists(const std::wstring& filePath) = 0;
+    // What the path names now, from a listing of its folder.
+    virtual PathKind Find(const std::wstring& filePath) = 0;
     // 0 when the file can be opened for reading, else the system's error
     // number (another program may hold it open against readers).
     virtual unsigned long ReadError(const std::wstring& filePath) = 0;

@@ -7,6 +7,7 @@ struct SettingsBoxes {
     std::wstring password;
     std::wstring callsign;
     std::wstring HostPortNumber;
+    bool operator==(const SettingsBoxes&) const = default;
 };
 
 // The settings window as its logic drives it. Positions in twips.

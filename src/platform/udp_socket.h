@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -6,6 +7,19 @@
 struct BindResult {
     bool ok = true;
     std::wstring description;    // the system's text for the failure
+};
+
+// Where a datagram came from. An IPv4 sender on the dual-stack socket shows
+// as an IPv4-mapped IPv6 address.
+struct SenderAddress {
+    bool ipv6 = false;
+    std::array<std::uint8_t, 16> bytes{};  // IPv4: the first four
+    std::wstring text;                     // as the system writes it
+};
+
+struct Datagram {
+    std::string bytes;
+    SenderAddress from;
 };
 
 // The event bit of a readiness notification that says a datagram waits.
@@ -19,8 +33,8 @@ public:
     virtual void SetProtocolUdp() = 0;
     // Binds to the port on every local address.
     virtual BindResult Bind(std::uint16_t localPort) = 0;
-    // The next pending datagram's bytes, whole; nullopt when none is waiting.
-    virtual std::optional<std::string> ReadPending() = 0;
+    // The next pending datagram, whole, and its sender; nullopt when none is waiting.
+    virtual std::optional<Datagram> ReadPending() = 0;
     // Asks for another readiness notification once the current event is done,
     // so datagrams left waiting are picked up one per event.
     virtual void RequestReadCheck() = 0;

@@ -53,12 +53,13 @@ bool Settings_form::TakesInput() const { return view_.Loaded() && owner_.TakesIn
 
 void Settings_form::SaveCommand_Click() {
     if (!TakesInput()) return;
-    if (owner_.SaveFromSettingsWindow(view_.Boxes()) == SaveOutcome::Saved) {
+    const SaveOutcome outcome = owner_.SaveFromSettingsWindow(view_.Boxes());
+    if (outcome == SaveOutcome::Saved) {
         Unload();
         return;
     }
-    // The typed values stay so that the port can be corrected.
-    if (view_.Loaded()) view_.SelectPortBox();
+    // The typed values stay so that they can be corrected.
+    if (outcome == SaveOutcome::PortFailed && view_.Loaded()) view_.SelectPortBox();
 }
 
 void Settings_form::CancelCommand_Click() {

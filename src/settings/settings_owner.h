@@ -14,7 +14,8 @@ struct SettingsValues {
     std::wstring HostPortNumber;
 };
 
-enum class SaveOutcome { Saved, PortFailed };
+// Refused: nothing was applied, since a value would not come back as typed.
+enum class SaveOutcome { Saved, PortFailed, Refused };
 
 // What the settings window needs of the program that owns it: the gateway's
 // values, where the monitor window stands, whether input is taken now, and
@@ -27,7 +28,8 @@ public:
     virtual bool TakesInput() const = 0;
     virtual ScreenPoint MonitorPosition() const = 0;
     virtual std::vector<ScreenRect> MonitorWorkAreas() const = 0;
-    // The Save up to the window's unload: unblock rule, copy, re-bind, file.
+    // The Save up to the window's unload: the values' check, unblock rule,
+    // copy, re-bind, file.
     virtual SaveOutcome SaveFromSettingsWindow(const SettingsBoxes& boxes) = 0;
 
 protected:

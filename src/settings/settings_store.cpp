@@ -2,7 +2,7 @@
 
 void SettingsStore::Locate() { IniFilePath = app_.ExeFolder() + L"\\" + app_.ExeTitle() + L".ini"; }
 
-bool SettingsStore::SettingsFileExists() { return profile_.OrdinaryFileExists(IniFilePath); }
+bool SettingsStore::SettingsFileExists() { return profile_.Find(IniFilePath) == PathKind::File; }
 
 ProfilePath SettingsStore::IniPath() const {
     ProfilePath path;

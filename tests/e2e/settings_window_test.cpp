@@ -294,22 +294,32 @@ TEST_F(SettingsWindow, SaveBindsAPortTextWithBlanksAndKeepsItAsTyped) {
         << "no \"" << expected << "\" in:\n" << folder_->ReadSettings();
 }
 
-TEST_F(SettingsWindow, ACharacterTheCodePageLacksBecomesItsDefaultNotALookAlike) {
+// Saved, it would come back as another letter or "?": nothing is applied.
+TEST_F(SettingsWindow, ACharacterTheCodePageLacksStopsTheSaveBeforeAnything) {
     BOOL lacks = FALSE;
     char bytes[8];
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"\x0142", 1, bytes, sizeof bytes, nullptr, &lacks);
     if (!lacks) GTEST_SKIP() << "this code page has the letter l with stroke";
     StartGatewayWithPort(42115, "op@example.org", "pw", "DL1ABC");
     ASSERT_FALSE(HasFatalFailure());
+    const std::string fileBefore = folder_->ReadSettings();
     HWND s = OpenFromButton();
     ASSERT_NE(s, nullptr);
     ASSERT_TRUE(SetWindowTextRemote(GetDlgItem(s, IDC_S_EMAILTEXT), L"pawe\x0142@example.org"));
-    ClickAndWaitClosed(s, IDC_S_SAVECOMMAND);
-    ASSERT_FALSE(HasFatalFailure());
-    EXPECT_NE(folder_->ReadSettings().find("email=pawe?@example.org"), std::string::npos) << folder_->ReadSettings();
+    ASSERT_TRUE(SetWindowTextRemote(GetDlgItem(s, IDC_S_HOSTPORTNUMBERTEXT), L"42117"));
+    ASSERT_TRUE(ClickButton(s, IDC_S_SAVECOMMAND));
+    auto box = gateway_.WaitForBox();
+    ASSERT_TRUE(box) << "the Save was not refused";
+    EXPECT_EQ(Narrow(box->text).rfind("Vantary Gateway cannot save the \"Email\" as typed", 0), 0u)
+        << Narrow(box->text);
+    EXPECT_EQ(ToString(box->icon), std::string("warning"));
+    AnswerAndWait(*box, IDOK);
+    EXPECT_TRUE(IsWindowVisible(s)) << "the settings window closed";
+    EXPECT_EQ(folder_->ReadSettings(), fileBefore) << "the refused Save wrote the file";
+    EXPECT_FALSE(IsUdpPortHeld(42117)) << "the refused Save re-bound";
     Send(Contact("SP5AA"));
     ASSERT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs));
-    EXPECT_EQ(FieldOf(service_.Requests()[0], "email"), "pawe?@example.org");
+    EXPECT_EQ(FieldOf(service_.Requests()[0], "email"), "op@example.org");
 }
 
 TEST_F(SettingsWindow, ShutDownWithWindowOpenDoesNotApplyIt) {

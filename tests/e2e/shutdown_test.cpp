@@ -78,20 +78,25 @@ TEST_F(SecondInstance, ALogOffWhileItIsRefusedWritesNothing) {
     EXPECT_TRUE(gateway_.IsRunning());
 }
 
+// A record logged while the question waits is posted only once it is answered.
 TEST_F(ShutDown, CloseAnsweredNoKeepsEverything) {
     StartGatewayWithPort(42071);
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(DeleteFileW(folder_->settingsPath().c_str()));  // a save would bring it back
     PostMessageW(gateway_.monitor(), WM_SYSCOMMAND, SC_CLOSE, 0);
     MessageBoxView question = ExpectBox(kMsgReallyStop, BoxIcon::Warning, true);
+    Send(Contact("ON4AA", 1));
+    EXPECT_TRUE(NoMoreRequests(0)) << "the record was posted under the question";
     AnswerAndWait(question, IDNO);
+    ASSERT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs)) << "the record held under the question was lost";
+    EXPECT_EQ(FieldOf(service_.Requests()[0], "adif"), Contact("ON4AA", 1));
     EXPECT_TRUE(StaysFalse([&] { return !gateway_.IsRunning() || !IsWindowVisible(gateway_.monitor()); },
                            kQuietPeriodMs))
         << "the window did not stay after No";
     EXPECT_FALSE(folder_->SettingsExist()) << "No still wrote the settings file";
     EXPECT_TRUE(IsUdpPortHeld(42071));
-    Send(Contact("ON4AA"));
-    EXPECT_TRUE(service_.WaitForRequests(1, kReplyTimeoutMs)) << "the listener stopped after No";
+    Send(Contact("ON4AA", 2));
+    EXPECT_TRUE(service_.WaitForRequests(2, kReplyTimeoutMs)) << "the listener stopped after No";
 }
 
 TEST_F(ShutDown, CloseFromWindowMenuAsksToo) {

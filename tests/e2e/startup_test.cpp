@@ -151,14 +151,20 @@ TEST_F(SettingsFile, ShutDownRewritesAllKeysInOrder) {
     EXPECT_NEAR(std::strtod(IniValue(after, "FormTop").value_or("x").c_str(), nullptr), PixelsToTwips(r.top), 15.5);
 }
 
-TEST_F(SettingsFile, HiddenFileCountsAsMissing) {
-    const std::string file = SettingsText("op@example.org", "pw", "DL1ABC", "42004");
+// Hidden or system, it is the operator's file: passed by, the close would blank it.
+TEST_F(SettingsFile, AHiddenSystemFileIsReadAndKeepsItsCredentialsAfterAClose) {
+    const std::string file = SettingsText("op@example.org", "hidden-pw", "DL1ABC", "42004");
     ASSERT_TRUE(folder_->WriteSettings(file));
-    ASSERT_TRUE(SetFileAttributesW(folder_->settingsPath().c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesW(folder_->settingsPath().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     StartGateway(nullptr);
     ASSERT_FALSE(HasFatalFailure());
-    EXPECT_TRUE(WaitUntil([] { return IsUdpPortHeld(2333); }, kStartTimeoutMs)) << "defaults not applied";
-    EXPECT_FALSE(IsUdpPortHeld(42004)) << "the hidden file was loaded";
+    EXPECT_TRUE(WaitUntil([] { return IsUdpPortHeld(42004); }, kStartTimeoutMs)) << "the hidden file was not loaded";
+    std::wstring error;
+    ASSERT_TRUE(gateway_.CloseAndConfirm(&error)) << Narrow(error);
+    const std::string after = folder_->ReadSettings();
+    EXPECT_EQ(IniValue(after, "email").value_or("?"), "op@example.org") << after;
+    EXPECT_EQ(IniValue(after, "password").value_or("?"), "hidden-pw") << after;
+    EXPECT_EQ(IniValue(after, "callsign").value_or("?"), "DL1ABC") << after;
 }
 
 }  // namespace

@@ -86,6 +86,60 @@ TEST(Busy, TheQuestionBeforeClosingAndTheBindFailureBlockInputToo) {
     EXPECT_EQ(rig.boxes.shown.size(), 2u);
 }
 
+// Records that arrive under a box are neither read nor posted there, and
+// follow in order once it is answered: under the close question (no port
+// given) and under each of Save's boxes.
+TEST(Busy, DatagramsUnderAnyBoxAreHeldAndFollowInOrderAfterIt) {
+    const struct {
+        SettingsBoxes save;
+        unsigned long writeError;
+    } cases[] = {{{}, 0}, {{L"", L"", L"", L"2333"}, 5}, {{L"", L"", L"", L"abc"}, 0}, {{L"", L" pw", L"", L"2333"}, 0}};
+    for (const auto& c : cases) {
+        Rig rig;
+        Main_form& form = rig.Loaded();
+        rig.profile.writeError = c.writeError;
+        rig.boxes.whileWaiting = [&] {
+            rig.boxes.whileWaiting = nullptr;
+            rig.Arrive("one");
+            rig.Arrive("two");
+            EXPECT_TRUE(rig.http.bodies.empty()) << "posted under box " << &c - cases;
+        };
+        if (c.save.HostPortNumber.empty()) form.OnCloseRequest(CloseSource::MonitorFrame);
+        else form.SaveFromSettingsWindow(c.save);
+        EXPECT_EQ(rig.boxes.shown.size(), 1u) << "a box over box " << &c - cases;
+        rig.DispatchChecks();
+        ASSERT_EQ(rig.http.bodies.size(), 2u) << &c - cases;
+        EXPECT_NE(rig.http.bodies[0].find("&adif=one&"), std::string::npos);
+        EXPECT_NE(rig.http.bodies[1].find("&adif=two&"), std::string::npos);
+    }
+}
+
+// A socket fault under the close question or an upload's wait is told only
+// after it; records under the fault's own box are not read, and go with the socket.
+TEST(Busy, ASocketFaultIsToldOnlyWhenNothingElseWaits) {
+    for (bool underUpload : {false, true}) {
+        Rig rig;
+        Main_form& form = rig.Loaded();
+        (underUpload ? rig.http.whileWaiting : rig.boxes.whileWaiting) = [&, socket = rig.socket.handle] {
+            rig.boxes.whileWaiting = rig.http.whileWaiting = nullptr;
+            form.OnSocketNotification(socket, kSocketReadable, 10050);
+            form.OnSocketNotification(socket, kSocketReadable, 10054);
+        };
+        underUpload ? rig.Arrive("first") : form.OnCloseRequest(CloseSource::MonitorFrame);
+        EXPECT_EQ(rig.boxes.shown.size(), underUpload ? 0u : 1u) << "the fault's box opened inside";
+        rig.boxes.whileWaiting = [&] {
+            rig.boxes.whileWaiting = nullptr;
+            rig.Arrive("during");
+        };
+        rig.DispatchChecks();
+        EXPECT_EQ(rig.boxes.shown.back().text, L"Error: socket error 10050");
+        EXPECT_EQ(rig.boxes.shown.size(), underUpload ? 1u : 2u);
+        EXPECT_FALSE(rig.socket.bound);
+        EXPECT_EQ(rig.http.bodies.size(), underUpload ? 1u : 0u);
+        EXPECT_EQ(rig.socket.waiting.size(), 1u);
+    }
+}
+
 TEST(SessionEnd, DuringTheServerErrorQuestionSavesEndsAndShowsNothingMore) {
     Rig rig;
     Main_form& form = rig.Loaded();

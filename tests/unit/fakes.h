@@ -126,6 +126,24 @@ private:
     CallLog& log_;
 };
 
+inline SenderAddress Ipv4Sender(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    SenderAddress s;
+    s.bytes = {a, b, c, d};
+    s.text = std::to_wstring(a) + L"." + std::to_wstring(b) + L"." + std::to_wstring(c) + L"." + std::to_wstring(d);
+    return s;
+}
+
+// The networks this computer is on, as the test sets them; counts the look-ups.
+class FakeNetworks : public LocalNetworks {
+public:
+    std::vector<Ipv6Prefix> OnLinkPrefixes() override {
+        ++lookUps;
+        return prefixes;
+    }
+    std::vector<Ipv6Prefix> prefixes;
+    int lookUps = 0;
+};
+
 class FakeSocket : public UdpSocket {
 public:
     explicit FakeSocket(CallLog& log) : log_(log) {}
@@ -146,15 +164,18 @@ public:
         }
         return result;
     }
-    std::optional<std::string> ReadPending() override {
+    std::optional<Datagram> ReadPending() override {
         if (failRead) throw std::runtime_error("read failed");
         if (!bound || waiting.empty()) return std::nullopt;
-        std::string d = waiting.front();
+        Datagram d{waiting.front(), from};
         waiting.pop_front();
         log_.Add("sock.Read");
         return d;
     }
-    void RequestReadCheck() override { ++readChecks; }
+    void RequestReadCheck() override {
+        ++readChecks;
+        if (bound) posted.push_back(handle);
+    }
     bool IsCurrent(std::uintptr_t socket) const override { return bound && socket == handle; }
     std::wstring ErrorText(int error) const override { return L"socket error " + std::to_wstring(error); }
 
@@ -162,7 +183,9 @@ public:
     std::uintptr_t handle = 100;
     std::map<std::uint16_t, bool> busyPorts;
     std::deque<std::string> waiting;
+    SenderAddress from = Ipv4Sender(127, 0, 0, 1);  // of every datagram read
     int readChecks = 0;
+    std::deque<std::uintptr_t> posted;  // checks asked for, not yet dispatched
     bool failRead = false;
 
 private:
@@ -261,17 +284,18 @@ public:
         exists = true;
         return 0;
     }
-    bool OrdinaryFileExists(const std::wstring& path) override {
+    PathKind Find(const std::wstring& path) override {
         log_.Add("ini.Exists");
         existsPath = path;
-        return exists && ordinary;
+        if (!exists) return PathKind::Nothing;
+        return folder ? PathKind::Folder : PathKind::File;
     }
     unsigned long ReadError(const std::wstring&) override { return readError; }
     std::wstring ErrorText(unsigned long error) const override { return L"system error " + std::to_wstring(error); }
     std::map<std::string, std::string> values;
     std::vector<std::string> writes;
     bool exists = false;
-    bool ordinary = true;
+    bool folder = false;  // a folder has the file's name
     std::string lastPath;
     std::wstring lastWidePath;
     std::wstring existsPath;
@@ -353,6 +377,7 @@ struct Rig {
     FakeApp app{log};
     FakeView view{log};
     FakeSocket socket{log};
+    FakeNetworks networks;
     FakeHttp http{log};
     FakeBoxes boxes{log};
     FakeProfile profile{log};
@@ -363,7 +388,7 @@ struct Rig {
     std::optional<Main_form> form;
 
     Main_form& Make() {
-        form.emplace(MainFormPorts{app, view, socket, http, boxes, profile, *codec, settings, tray});
+        form.emplace(MainFormPorts{app, view, socket, networks, http, boxes, profile, *codec, settings, tray});
         return *form;
     }
     Main_form& Loaded() {
@@ -396,5 +421,13 @@ struct Rig {
     void Arrive(const std::string& datagram) {
         socket.waiting.push_back(datagram);
         form->OnSocketNotification(socket.handle, kSocketReadable, 0);
+    }
+    // The message loop dispatches the read checks asked for, and those they ask for.
+    void DispatchChecks() {
+        while (!socket.posted.empty()) {
+            const std::uintptr_t handle = socket.posted.front();
+            socket.posted.pop_front();
+            form->OnSocketNotification(handle, kSocketReadable, 0);
+        }
     }
 };

@@ -87,6 +87,9 @@ std::vector<std::string> ProgramBoxes() {
         messages::WindowNotMade(L"Settings", L"Not enough memory resources are available."),
         messages::SettingsWindowNotMade(L"Not enough memory resources are available."),
     };
+    for (const wchar_t* why : {messages::kTooLong, messages::kNotInCodePage, messages::kBlankAtEnd,
+                               messages::kQuotesAtEnds, messages::kLineBreak})
+        texts.push_back(messages::ValueNotKept(L"Application password", why));
     // These two are made where they are shown.
     Rig rig;
     rig.profile.exists = true;

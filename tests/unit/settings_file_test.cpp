@@ -68,9 +68,9 @@ TEST_F(SettingsFileTest, ValuesAreTakenAsTheyStand) {
     EXPECT_EQ(rig.view.left, 0.0f);
 }
 
-TEST_F(SettingsFileTest, AHiddenOrSystemFileCountsAsMissing) {
+TEST_F(SettingsFileTest, AFolderOfThatNameCountsAsMissing) {
     File({{"GatewayUDPsettings/HostPortNumber", "4000"}});
-    rig.profile.ordinary = false;
+    rig.profile.folder = true;
     Main_form& form = rig.Make();
     form.Form_Load();
     EXPECT_EQ(form.CurrentSettings().HostPortNumber, L"2333");
@@ -129,11 +129,5 @@ TEST_F(SettingsFileTest, AFolderTheCodePageCannotNameIsReadAndWrittenThroughItsS
     File({{"GatewayUDPsettings/HostPortNumber", "2400"}});
     rig.Make().Form_Load();
     EXPECT_EQ(rig.profile.lastPath, "C:\\Funkger\xe4t\\vantary-gateway.ini");
-}
-
-TEST_F(SettingsFileTest, CharactersOutsideTheCodePageAreReplaced) {
-    Main_form& form = rig.Loaded();
-    form.SaveFromSettingsWindow({L"", L"", L"DL\u20ac1", L"2333"});
-    EXPECT_EQ(rig.profile.values["Credentials/callsign"], "DL?1");
 }
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
+#include "gateway/messages.h"
 
 namespace {
 using Calls = std::vector<std::string>;
@@ -69,10 +70,10 @@ TEST_F(SettingsSaveTest, ABlockIsLiftedOnlyByAChangedCredential) {
 }
 
 TEST_F(SettingsSaveTest, ABoxIsCopiedAsTyped) {
-    SettingsBoxes b{L"", L"  spaced  ", L"", L"2500"};
+    SettingsBoxes b{L"", L"sp  aced", L"", L"2500"};
     form->SaveFromSettingsWindow(b);
     EXPECT_EQ(form->CurrentSettings().email, L"");
-    EXPECT_EQ(form->CurrentSettings().password, L"  spaced  ");
+    EXPECT_EQ(form->CurrentSettings().password, L"sp  aced");
     EXPECT_EQ(form->CurrentSettings().HostPortNumber, L"2500");
 }
 
@@ -90,6 +91,50 @@ TEST_F(SettingsSaveTest, APortThatCannotBeBoundKeepsThePreviousOne) {
         EXPECT_EQ(*rig.socket.bound, 2333);
         EXPECT_EQ(form->CurrentSettings().HostPortNumber, L"2333");
         EXPECT_TRUE(rig.profile.writes.empty());
+    }
+}
+
+// Nothing is applied (no unblock, copy, re-bind or file) while a box would come back otherwise.
+TEST_F(SettingsSaveTest, AValueTheNextStartWouldReadBackOtherwiseStopsTheSaveBeforeAnything) {
+    Block();
+    const SettingsBoxes before = Same();
+    const std::wstring e = before.email;
+    const struct {
+        SettingsBoxes typed;
+        const wchar_t *field, *why;
+    } refused[] = {
+        {{e, std::wstring(255, L'p'), L"X", L"1"}, L"Application password", messages::kTooLong},
+        {{e, L"pw2", L"DL\u20ac1", L"1"}, L"Callsign", messages::kNotInCodePage},
+        {{L" op@example.org", L"pw2", L"X", L"1"}, L"Email", messages::kBlankAtEnd},
+        {{e, L"pw\t", L"X", L"1"}, L"Application password", messages::kBlankAtEnd},
+        {{L"\"op@example.org\"", L"pw2", L"X", L"1"}, L"Email", messages::kQuotesAtEnds},
+        {{e, L"'pw'", L"X", L"1"}, L"Application password", messages::kQuotesAtEnds},
+        {{e, L"pw2", L"DL1\r\nABC", L"1"}, L"Callsign", messages::kLineBreak},
+        {{e, L"pw2", L"X", std::wstring(300, L'0') + L"2400"}, L"Server port number", messages::kTooLong},
+    };
+    for (const auto& c : refused) {
+        rig.boxes.shown.clear();
+        rig.log.calls.clear();
+        EXPECT_EQ(form->SaveFromSettingsWindow(c.typed), SaveOutcome::Refused);
+        ASSERT_EQ(rig.boxes.shown.size(), 1u);
+        EXPECT_EQ(rig.boxes.shown[0].text, messages::ValueNotKept(c.field, c.why));
+        EXPECT_EQ(rig.boxes.shown[0].style, 0x1030u);
+        EXPECT_EQ(rig.log.calls.size(), 1u) << "more than the box: " << rig.log.calls.back();
+        const SettingsValues now = form->CurrentSettings();
+        EXPECT_EQ((SettingsBoxes{now.email, now.password, now.callsign, now.HostPortNumber}), before);
+    }
+    EXPECT_TRUE(Blocked()) << "a refused Save lifted the block";
+
+    // In a double-byte code page 128 characters take 256 bytes; at the edges, values are saved.
+    FakeDbcsCodec dbcs;
+    Rig wide;
+    wide.codec = &dbcs;
+    Main_form& saving = wide.Loaded();
+    EXPECT_EQ(saving.SaveFromSettingsWindow({L"", std::wstring(128, L'\x18141'), L"", L"1"}), SaveOutcome::Refused);
+    for (const SettingsBoxes& kept : {SettingsBoxes{L"'", std::wstring(127, L'\x18141'), L"'DL\"", L" 2400\t"},
+                                      SettingsBoxes{std::wstring(254, L'e'), L"p w", L"\"", L"2400"}}) {
+        EXPECT_EQ(saving.SaveFromSettingsWindow(kept), SaveOutcome::Saved);
+        EXPECT_EQ(wide.profile.values["Credentials/password"], dbcs.ToAnsi(kept.password));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/win32/control_ids.h"
 #include "platform/win32/deferred_winhttp_poster.h"
 #include "platform/win32/error_text.h"
+#include "platform/win32/local_networks_win32.h"
 #include "platform/win32/message_boxes_win32.h"
 #include "platform/win32/monitor_window.h"
 #include "platform/win32/profile_store_win32.h"
@@ -41,9 +42,9 @@ int RunMessageLoop(HWND monitor, const SettingsWindowWin32& settings) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    // Whatever is loaded from here on comes from the system folder, never from
-    // the program's own, which is often Downloads.
-    RestrictDllSearchToSystem();
+    // Every load comes from the system folder, never from the program's own,
+    // which is often Downloads: the search was restricted before the first
+    // constructor ran (stack_guard.cpp).
     WinsockSession winsock;
 
     handles::Icon bigIcon = LoadAppIcon(instance, SM_CXICON, SM_CYICON);
@@ -54,6 +55,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     MessageBoxesWin32 boxes;
     ProfileStoreWin32 profile(codec);
     UdpSocketWin32 socket;
+    LocalNetworksWin32 networks;
     DeferredWinHttpPoster http(VANTARY_UPLOAD_URL);
     TrayIconWin32 tray(codec, smallIcon.get());
     SettingsWindowWin32 settings;
@@ -70,7 +72,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     tray.SetWindow(monitor.Handle());
     boxes.SetOwner(monitor.Handle());
 
-    Main_form form(MainFormPorts{app, monitor, socket, http, boxes, profile, codec, settings, tray});
+    Main_form form(MainFormPorts{app, monitor, socket, networks, http, boxes, profile, codec, settings, tray});
     monitor.SetEvents(&form);
     settings.SetEvents(&form);
 

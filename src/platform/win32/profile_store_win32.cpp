@@ -45,12 +45,13 @@ unsigned long ProfileStoreWin32::WriteString(const std::string& section, const s
                                                codec_.FromAnsi(value).c_str(), file.wide.c_str()));
 }
 
-bool ProfileStoreWin32::OrdinaryFileExists(const std::wstring& filePath) {
+PathKind ProfileStoreWin32::Find(const std::wstring& filePath) {
     WIN32_FIND_DATAW found{};
     handles::Find search(FindFirstFileW(filePath.c_str(), &found));
-    if (!search || search.get() == INVALID_HANDLE_VALUE) return false;
-    const DWORD excluded = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    return (found.dwFileAttributes & excluded) == 0;
+    if (!search || search.get() == INVALID_HANDLE_VALUE) return PathKind::Nothing;
+    // Hidden and system are no reason to pass the file by: read as missing,
+    // the shut-down would write blanks over the operator's credentials.
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
 }
 
 unsigned long ProfileStoreWin32::ReadError(const std::wstring& filePath) {

@@ -11,7 +11,7 @@ public:
                    const ProfilePath& file) override;
     unsigned long WriteString(const std::string& section, const std::string& key, const std::string& value,
                               const ProfilePath& file) override;
-    bool OrdinaryFileExists(const std::wstring& filePath) override;
+    PathKind Find(const std::wstring& filePath) override;
     unsigned long ReadError(const std::wstring& filePath) override;
     std::wstring ErrorText(unsigned long error) const override;
 

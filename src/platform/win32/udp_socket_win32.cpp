@@ -2,6 +2,8 @@
 
 #include <ws2tcpip.h>
 
+#include <cstring>
+
 #include "platform/win32/error_text.h"
 
 namespace {
@@ -10,6 +12,28 @@ BindResult Failure(int error) {
     result.ok = false;
     result.description = SystemErrorText(static_cast<unsigned long>(error));
     return result;
+}
+
+SenderAddress SenderOf(sockaddr_storage from) {
+    SenderAddress sender;
+    if (from.ss_family == AF_INET6) {
+        auto& v6 = reinterpret_cast<sockaddr_in6&>(from);
+        sender.ipv6 = true;
+        std::memcpy(sender.bytes.data(), &v6.sin6_addr, sender.bytes.size());
+        v6.sin6_port = 0;  // the address alone, without brackets
+    } else if (from.ss_family == AF_INET) {
+        auto& v4 = reinterpret_cast<sockaddr_in&>(from);
+        std::memcpy(sender.bytes.data(), &v4.sin_addr, 4);
+        v4.sin_port = 0;
+    } else {
+        return sender;
+    }
+    wchar_t text[INET6_ADDRSTRLEN + 16] = L"";
+    DWORD length = ARRAYSIZE(text);
+    const int size = from.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
+    if (WSAAddressToStringW(reinterpret_cast<sockaddr*>(&from), size, nullptr, text, &length) == 0)
+        sender.text = text;
+    return sender;
 }
 
 // One socket for both families: "localhost" is ::1 first on current Windows,
@@ -64,11 +88,14 @@ BindResult UdpSocketWin32::Bind(std::uint16_t localPort) {
     return BindResult{};
 }
 
-std::optional<std::string> UdpSocketWin32::ReadPending() {
+std::optional<Datagram> UdpSocketWin32::ReadPending() {
     if (!socket_) return std::nullopt;
     for (;;) {
-        const int got = recvfrom(socket_.Get(), buffer_.data(), static_cast<int>(buffer_.size()), 0, nullptr, nullptr);
-        if (got >= 0) return std::string(buffer_.data(), static_cast<std::size_t>(got));
+        sockaddr_storage from{};
+        int fromLength = sizeof from;
+        const int got = recvfrom(socket_.Get(), buffer_.data(), static_cast<int>(buffer_.size()), 0,
+                                 reinterpret_cast<sockaddr*>(&from), &fromLength);
+        if (got >= 0) return Datagram{std::string(buffer_.data(), static_cast<std::size_t>(got)), SenderOf(from)};
         const int error = WSAGetLastError();
         // A port-unreachable report from an earlier send of someone else's is no datagram.
         if (error == WSAECONNRESET) continue;

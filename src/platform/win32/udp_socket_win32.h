@@ -25,7 +25,7 @@ public:
     // Every socket this listener opens is a datagram socket.
     void SetProtocolUdp() override {}
     BindResult Bind(std::uint16_t localPort) override;
-    std::optional<std::string> ReadPending() override;
+    std::optional<Datagram> ReadPending() override;
     void RequestReadCheck() override;
     bool IsCurrent(std::uintptr_t socket) const override;
     std::wstring ErrorText(int error) const override;
