@@ -11,7 +11,6 @@ TEST(ReplyCap, KeepsTheFirstBytesWhateverTheChunksAndCountsTheRest) {
     exact.Headers(200, L"text/plain");
     exact.Take("abcd");
     exact.Take("efgh");
-    EXPECT_TRUE(exact.Full());
     const HttpReply whole = exact.Complete();
     EXPECT_EQ(whole.body, "abcdefgh");
     EXPECT_EQ(whole.bytesNotKept, 0u);
@@ -33,7 +32,8 @@ TEST(ReplyCap, TheMarkerCountsInThousandsAndKnowsOneByte) {
     EXPECT_EQ(NotShownMarker(999, false), L" \u2026 (999 more bytes not shown)");
     EXPECT_EQ(NotShownMarker(1048576, false), L" \u2026 (1,048,576 more bytes not shown)");
     EXPECT_EQ(NotShownMarker(10'000'000'000ull, true),
-              L" \u2026 (10,000,000,000 more bytes not shown; the rest not waited for)");
+              L" \u2026 (10,000,000,000 more bytes not shown; the reply was cut short)");
+    EXPECT_EQ(NotShownMarker(0, true), L" \u2026 (the reply was cut short)");
 }
 
 TEST(ReplyCap, ADefaultCollectorKeeps64KiBOfATenMegabyteReply) {
@@ -62,28 +62,56 @@ TEST(ReplyCap, AFailureReportsTheSystemErrorAsTheRequestObjectWould) {
     EXPECT_EQ(ExchangeErrorNumber(0x8007000Eu), static_cast<std::int32_t>(0x8007000Eu));
 }
 
-TEST(ReplyCap, InterruptedReadsFailUnlessOnlyDroppedBytesAreMissing) {
+TEST(ReplyCap, OnceTheStatusLineCameAnInterruptedReplyStandsCutShort) {
     constexpr std::int32_t kReset = static_cast<std::int32_t>(0x80072EFEu);
     ReplyCollector silent(4);
     EXPECT_FALSE(silent.Interrupted(kExchangeTimedOut).completed) << "no answer at all";
     EXPECT_EQ(silent.Interrupted(kExchangeTimedOut).errorNumber, -2147012894);
 
+    ReplyCollector headersOnly(4);
+    headersOnly.Headers(403, L"", 20);
     ReplyCollector trickle(4);
     trickle.Headers(200, L"");
     trickle.Take("abc");
-    const HttpReply slow = trickle.Interrupted(kExchangeTimedOut);
-    EXPECT_FALSE(slow.completed) << "a small reply that did not arrive in time is a time-out";
-    EXPECT_EQ(slow.errorNumber, kExchangeTimedOut);
-
     ReplyCollector big(4);
     big.Headers(500, L"");
     big.Take("abcdefg");
-    for (std::int32_t number : {kExchangeTimedOut, kReset}) {
-        const HttpReply cut = big.Interrupted(number);
-        EXPECT_TRUE(cut.completed) << "a reply's size turned into an error";
-        EXPECT_EQ(cut.status, 500);
-        EXPECT_TRUE(cut.cutShort);
-        EXPECT_EQ(ReplyPaneText(cut, codec), L"abcd \u2026 (3 more bytes not shown; the rest not waited for)");
+    const struct {
+        ReplyCollector& collector;
+        long status;
+        const wchar_t* pane;
+    } cases[] = {
+        {headersOnly, 403, L"\u2026 (the reply was cut short)"},
+        {trickle, 200, L"abc \u2026 (the reply was cut short)"},
+        {big, 500, L"abcd \u2026 (3 more bytes not shown; the reply was cut short)"},
+    };
+    for (const auto& c : cases) {
+        for (std::int32_t number : {kExchangeTimedOut, kReset}) {
+            const HttpReply cut = c.collector.Interrupted(number);
+            EXPECT_TRUE(cut.completed) << "the service has the record: no \"No connection\" for " << c.status;
+            EXPECT_EQ(cut.status, c.status);
+            EXPECT_TRUE(cut.cutShort);
+            EXPECT_EQ(ReplyPaneText(cut, codec), c.pane);
+        }
     }
+}
+
+TEST(ReplyCap, AReplyThatEndsBeforeItsDeclaredLengthIsCutShort) {
+    ReplyCollector whole(4);
+    whole.Headers(200, L"", 7);
+    whole.Take("abcdefg");
+    EXPECT_FALSE(whole.Complete().cutShort);
+    ReplyCollector shortOne(4);
+    shortOne.Headers(200, L"", 8);
+    shortOne.Take("abcdefg");
+    EXPECT_TRUE(shortOne.Complete().cutShort);
+    EXPECT_EQ(ReplyPaneText(shortOne.Complete(), codec), L"abcd \u2026 (3 more bytes not shown; the reply was cut short)");
+}
+
+TEST(ReplyCap, TheExchangeWaitsAMinuteInAllAndHalfOfItForAnyOneStep) {
+    EXPECT_EQ(kExchangeDeadlineMs, 60000u);
+    for (std::uint32_t step : {kExchangeLimits.resolveMs, kExchangeLimits.connectMs, kExchangeLimits.sendMs,
+                               kExchangeLimits.receiveMs})
+        EXPECT_EQ(step, 30000u);
 }
 }  // namespace
