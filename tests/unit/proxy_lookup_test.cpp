@@ -36,15 +36,12 @@ TEST(ProxyLookup, OnlyTheConfiguredScriptGetsTheLogonAndOnlyAfterItAskedForALogi
 
 TEST(ProxyLookup, AFoundProxyIsKeptForItsSettingsUntilAnExchangeFails) {
     FoundProxyMemory memory;
-    const FoundProxy found{3, L"proxy.lan:8080", L"<local>"};
-    memory.After(L"script", found, false);
+    memory.After(L"script", FoundProxy{3, L"proxy.lan:8080", L""}, false);
     EXPECT_FALSE(memory.For(L"script")) << "kept though the exchange through it failed";
-    memory.After(L"script", found, true);
-    ASSERT_TRUE(memory.For(L"script"));
-    EXPECT_EQ(memory.For(L"script")->proxy, L"proxy.lan:8080");
-    EXPECT_FALSE(memory.For(L"other script")) << "kept across a change of settings";
+    memory.After(L"script", FoundProxy{3, L"proxy.lan:8080", L""}, true);
     memory.After(L"script", std::nullopt, true);
-    EXPECT_TRUE(memory.For(L"script")) << "a reply through the kept proxy dropped it";
+    EXPECT_EQ(memory.For(L"script").value_or(FoundProxy{}).proxy, L"proxy.lan:8080");
+    EXPECT_FALSE(memory.For(L"other script")) << "kept across a change of settings";
     memory.After(L"script", std::nullopt, false);
     EXPECT_FALSE(memory.For(L"script")) << "kept after an exchange through it failed";
 }
