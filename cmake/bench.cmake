@@ -15,6 +15,7 @@ set(VANTARY_BENCH_OUT ${CMAKE_BINARY_DIR}/bench)
 add_executable(vantary-reference-forwarder
     ${VANTARY_BENCH_DIR}/reference_forwarder.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_poster.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_exchange.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_proxy.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/message_wait.cpp

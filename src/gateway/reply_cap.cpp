@@ -22,10 +22,11 @@ std::size_t PartialUtf8Tail(std::string_view bytes) {
 }
 }  // namespace
 
-void ReplyCollector::Headers(long status, std::wstring contentType) {
+void ReplyCollector::Headers(long status, std::wstring contentType, std::optional<std::uint64_t> declaredLength) {
     answered_ = true;
     status_ = status;
     contentType_ = std::move(contentType);
+    declared_ = declaredLength;
 }
 
 void ReplyCollector::Take(std::string_view bytes) {
@@ -42,11 +43,12 @@ HttpReply ReplyCollector::Complete() const {
     reply.contentType = contentType_;
     reply.body = kept_;
     reply.bytesNotKept = notKept_;
+    reply.cutShort = declared_ && kept_.size() + notKept_ < *declared_;
     return reply;
 }
 
 HttpReply ReplyCollector::Interrupted(std::int32_t errorNumber) const {
-    if (!answered_ || !Full()) {
+    if (!answered_) {
         HttpReply failed;
         failed.errorNumber = errorNumber;
         return failed;
@@ -61,7 +63,7 @@ std::wstring NotShownMarker(std::uint64_t bytes, bool cutShort) {
     std::wstring marker = L" \u2026 (";
     if (bytes > 0) marker += WithThousands(bytes) + (bytes == 1 ? L" more byte not shown" : L" more bytes not shown");
     if (bytes > 0 && cutShort) marker += L"; ";
-    if (cutShort) marker += L"the rest not waited for";
+    if (cutShort) marker += L"the reply was cut short";
     return marker + L")";
 }
 
@@ -73,7 +75,10 @@ std::wstring ReplyPaneText(const HttpReply& reply, const AnsiCodec& codec) {
         body.remove_suffix(cut);
         notShown += cut;
     }
-    return DecodeReplyText(body, reply.contentType, codec) + NotShownMarker(notShown, reply.cutShort);
+    const std::wstring text = DecodeReplyText(body, reply.contentType, codec);
+    const std::wstring marker = NotShownMarker(notShown, reply.cutShort);
+    // Nothing came before the break: the marker alone, after the status's own blank.
+    return text.empty() && !marker.empty() ? marker.substr(1) : text + marker;
 }
 
 std::int32_t ExchangeErrorNumber(std::uint32_t systemError) {

@@ -1,15 +1,15 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "gateway/exchange_limits.h"
 #include "platform/ansi_codec.h"
 #include "platform/http_poster.h"
 
 // A reply is a line in a pane, not a document: this much of it is kept.
 constexpr std::size_t kKeptReplyBytes = 64 * 1024;
-// One deadline over the whole exchange: name resolution, connect, send, reply.
-constexpr std::uint32_t kExchangeDeadlineMs = 60000;
 // What an exchange past its deadline reports: WinHTTP's time-out as an HRESULT.
 constexpr std::int32_t kExchangeTimedOut = static_cast<std::int32_t>(0x80072EE2u);
 
@@ -24,17 +24,16 @@ std::int32_t ExchangeErrorNumber(std::uint32_t systemError);
 class ReplyCollector {
 public:
     explicit ReplyCollector(std::size_t keep = kKeptReplyBytes) : keep_(keep) {}
-    void Headers(long status, std::wstring contentType);
+    // `declaredLength`: the reply's Content-Length, when it gave one.
+    void Headers(long status, std::wstring contentType, std::optional<std::uint64_t> declaredLength = {});
     void Take(std::string_view bytes);
-    // The part kept for the pane is complete: any further wait is for bytes
-    // that will be dropped anyway.
-    bool Full() const { return kept_.size() >= keep_; }
-    // The reply as it stands once its end has come.
+    // The reply as it stands once its end has come; cut short when fewer
+    // bytes came than it declared.
     HttpReply Complete() const;
     // The reply when reading it stopped early: the deadline came, or the
-    // connection broke. Once the service has answered and the kept part is
-    // full, only bytes that would be dropped are missing: the reply stands,
-    // cut short. Otherwise the exchange failed with that number.
+    // connection broke. Once the status line has come the service has the
+    // record: the reply stands, cut short, so that the operator is not told
+    // to upload it again. Before that the exchange failed with that number.
     HttpReply Interrupted(std::int32_t errorNumber) const;
 
 private:
@@ -42,6 +41,7 @@ private:
     bool answered_ = false;
     long status_ = 0;
     std::wstring contentType_;
+    std::optional<std::uint64_t> declared_;
     std::string kept_;
     std::uint64_t notKept_ = 0;
 };
@@ -50,5 +50,6 @@ private:
 // saying how much more came. Without the bytes cut off in the middle of a
 // UTF-8 character, so that the rest still decodes as UTF-8.
 std::wstring ReplyPaneText(const HttpReply& reply, const AnsiCodec& codec);
-// " … (1,048,576 more bytes not shown)"; empty when nothing more came.
+// " … (1,048,576 more bytes not shown)", and a word when the reply was cut
+// short; empty when nothing is missing.
 std::wstring NotShownMarker(std::uint64_t bytes, bool cutShort);

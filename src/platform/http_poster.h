@@ -10,7 +10,7 @@ struct HttpReply {
     long status = 0;
     std::string body;              // the first bytes of the reply (see ReplyCollector)
     std::uint64_t bytesNotKept = 0;  // what came beyond them
-    bool cutShort = false;         // the rest was not waited for
+    bool cutShort = false;         // it broke off after the status line came
     std::wstring contentType;      // the reply's Content-Type header, if any
 };
 

@@ -58,6 +58,7 @@ add_executable(vantary-e2e
     ${VANTARY_E2E_DIR}/panes_test.cpp
     # The gateway's own poster, driven directly with a WinHTTP that refuses an option.
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_poster.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_exchange.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_library.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/winhttp_proxy.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/win32/message_wait.cpp

@@ -96,16 +96,21 @@ TEST_F(Exchange, AWaitAbandonedForAnyOtherEndShowsNothingAndKeepsTheCount) {
     EXPECT_EQ(rig.TrialsSoFar(), 1);
 }
 
-TEST_F(Exchange, PastTheDeadlineTheTimeOutIsReportedUnlessOnlyTheRestOfABigReplyWasLate) {
-    rig.http.replies = {FakeHttp::Failure(kExchangeTimedOut), Capped(200, "head", 70000, true)};
+TEST_F(Exchange, ATimeOutBeforeTheStatusLineIsReportedAndACutShortReplyIsHandledByItsStatus) {
+    rig.http.replies = {FakeHttp::Failure(kExchangeTimedOut), Capped(200, "head", 70000, true),
+                        Capped(500, "", 0, true), Capped(403, "den", 0, true)};
+    rig.boxes.answers = {mb::kAnswerNo};
     rig.Arrive("one");
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
     EXPECT_EQ(rig.boxes.shown[0].text, kTimedOutMessage);
     EXPECT_TRUE(rig.view.text2.empty());
-    rig.Arrive("two");
-    EXPECT_EQ(rig.boxes.shown.size(), 1u) << "a reply's size became an error";
-    EXPECT_EQ(rig.view.text1, L"two\r\n");
-    EXPECT_EQ(rig.view.text2, L"[200] head \u2026 (70,000 more bytes not shown; the rest not waited for)\r\n");
+    for (const char* record : {"two", "three", "four"}) rig.Arrive(record);
+    EXPECT_EQ(rig.view.text1, L"two\r\nthree\r\nfour\r\n");
+    EXPECT_EQ(rig.view.text2, L"[200] head \u2026 (70,000 more bytes not shown; the reply was cut short)\r\n"
+                              L"[500] \u2026 (the reply was cut short)\r\n[403] den \u2026 (the reply was cut short)\r\n");
+    ASSERT_EQ(rig.boxes.shown.size(), 4u) << "a cut-short reply became an error, or lost its status's box";
+    EXPECT_EQ(rig.boxes.shown[1].text.rfind(L"Vantary internal server error 500.", 0), 0u);
+    EXPECT_EQ(rig.boxes.shown[3].text.rfind(L"Forbidden error 403.", 0), 0u);
 }
 
 TEST_F(Exchange, ABigReplyShowsItsKeptPartAndTheMarkerAndTheNextRecordGoesOut) {

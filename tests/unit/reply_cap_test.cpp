@@ -11,7 +11,6 @@ TEST(ReplyCap, KeepsTheFirstBytesWhateverTheChunksAndCountsTheRest) {
     exact.Headers(200, L"text/plain");
     exact.Take("abcd");
     exact.Take("efgh");
-    EXPECT_TRUE(exact.Full());
     const HttpReply whole = exact.Complete();
     EXPECT_EQ(whole.body, "abcdefgh");
     EXPECT_EQ(whole.bytesNotKept, 0u);
@@ -33,7 +32,8 @@ TEST(ReplyCap, TheMarkerCountsInThousandsAndKnowsOneByte) {
     EXPECT_EQ(NotShownMarker(999, false), L" \u2026 (999 more bytes not shown)");
     EXPECT_EQ(NotShownMarker(1048576, false), L" \u2026 (1,048,576 more bytes not shown)");
     EXPECT_EQ(NotShownMarker(10'000'000'000ull, true),
-              L" \u2026 (10,000,000,000 more bytes not shown; the rest not waited for)");
+              L" \u2026 (10,000,000,000 more bytes not shown; the reply was cut short)");
+    EXPECT_EQ(NotShownMarker(0, true), L" \u2026 (the reply was cut short)");
 }
 
 TEST(ReplyCap, ADefaultCollectorKeeps64KiBOfATenMegabyteReply) {
@@ -62,28 +62,35 @@ TEST(ReplyCap, AFailureReportsTheSystemErrorAsTheRequestObjectWould) {
     EXPECT_EQ(ExchangeErrorNumber(0x8007000Eu), static_cast<std::int32_t>(0x8007000Eu));
 }
 
-TEST(ReplyCap, InterruptedReadsFailUnlessOnlyDroppedBytesAreMissing) {
-    constexpr std::int32_t kReset = static_cast<std::int32_t>(0x80072EFEu);
+TEST(ReplyCap, OnceTheStatusLineCameAReplyInterruptedOrShortOfItsLengthStandsCutShort) {
     ReplyCollector silent(4);
-    EXPECT_FALSE(silent.Interrupted(kExchangeTimedOut).completed) << "no answer at all";
-    EXPECT_EQ(silent.Interrupted(kExchangeTimedOut).errorNumber, -2147012894);
-
-    ReplyCollector trickle(4);
+    EXPECT_EQ(silent.Interrupted(kExchangeTimedOut).errorNumber, -2147012894) << "no answer at all";
+    ReplyCollector headersOnly(4), trickle(4), big(4), shortOfLength(4);
+    headersOnly.Headers(403, L"", 20);
     trickle.Headers(200, L"");
     trickle.Take("abc");
-    const HttpReply slow = trickle.Interrupted(kExchangeTimedOut);
-    EXPECT_FALSE(slow.completed) << "a small reply that did not arrive in time is a time-out";
-    EXPECT_EQ(slow.errorNumber, kExchangeTimedOut);
-
-    ReplyCollector big(4);
     big.Headers(500, L"");
     big.Take("abcdefg");
-    for (std::int32_t number : {kExchangeTimedOut, kReset}) {
-        const HttpReply cut = big.Interrupted(number);
-        EXPECT_TRUE(cut.completed) << "a reply's size turned into an error";
-        EXPECT_EQ(cut.status, 500);
-        EXPECT_TRUE(cut.cutShort);
-        EXPECT_EQ(ReplyPaneText(cut, codec), L"abcd \u2026 (3 more bytes not shown; the rest not waited for)");
+    shortOfLength.Headers(200, L"", 8);
+    shortOfLength.Take("abcdefg");
+    const std::pair<HttpReply, const wchar_t*> cases[] = {
+        {headersOnly.Interrupted(kExchangeTimedOut), L"[403] \u2026 (the reply was cut short)"},
+        {trickle.Interrupted(kExchangeTimedOut), L"[200] abc \u2026 (the reply was cut short)"},
+        {big.Interrupted(static_cast<std::int32_t>(0x80072EFEu)),
+         L"[500] abcd \u2026 (3 more bytes not shown; the reply was cut short)"},
+        {shortOfLength.Complete(), L"[200] abcd \u2026 (3 more bytes not shown; the reply was cut short)"},
+    };
+    for (const auto& [cut, pane] : cases) {
+        EXPECT_TRUE(cut.completed) << "the service has the record: no \"No connection\"";
+        EXPECT_EQ(L"[" + std::to_wstring(cut.status) + L"] " + ReplyPaneText(cut, codec), pane);
     }
+    EXPECT_EQ(ReplyPaneText(big.Complete(), codec), L"abcd \u2026 (3 more bytes not shown)") << "no length declared";
+}
+
+TEST(ReplyCap, TheExchangeWaitsAMinuteInAllAndHalfOfItForAnyOneStep) {
+    EXPECT_EQ(kExchangeDeadlineMs, 60000u);
+    for (std::uint32_t step : {kExchangeLimits.resolveMs, kExchangeLimits.connectMs, kExchangeLimits.sendMs,
+                               kExchangeLimits.receiveMs})
+        EXPECT_EQ(step, 30000u);
 }
 }  // namespace

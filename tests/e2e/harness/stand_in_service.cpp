@@ -106,6 +106,11 @@ ScriptedReply ScriptedReply::Trickle(int status, std::string body, DWORD interva
     r.trickleIntervalMs = intervalMs;
     return r;
 }
+ScriptedReply ScriptedReply::BreakOff(int status, std::string start) {
+    ScriptedReply r = Status(status, std::move(start), "text/plain");
+    r.kind = Kind::BreakOff;
+    return r;
+}
 ScriptedReply ScriptedReply::Delayed(DWORD delayMs, ScriptedReply reply) {
     reply.delayMs = delayMs;
     return reply;
@@ -241,11 +246,13 @@ void StandInService::HandleConnection(UniqueSocket client) {
             return;
         case ScriptedReply::Kind::Answer:
         case ScriptedReply::Kind::Trickle:
+        case ScriptedReply::Kind::BreakOff:
             break;
     }
     std::string response = "HTTP/1.1 " + std::to_string(reply.status) + " " + ReasonPhrase(reply.status) + "\r\n";
     if (!reply.contentType.empty()) response += "Content-Type: " + reply.contentType + "\r\n";
-    response += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
+    const size_t promised = reply.body.size() + (reply.kind == ScriptedReply::Kind::BreakOff ? 1000 : 0);
+    response += "Content-Length: " + std::to_string(promised) + "\r\n";
     response += "Connection: close\r\n\r\n";
     if (reply.kind == ScriptedReply::Kind::Trickle) {
         if (!SendAll(client.get(), response)) return;
@@ -260,6 +267,13 @@ void StandInService::HandleConnection(UniqueSocket client) {
         return;
     }
     response += reply.body;
+    if (reply.kind == ScriptedReply::Kind::BreakOff) {
+        // A reset, a moment after the bytes went: a plain close would reach the
+        // gateway only when stunnel gives up waiting for its close_notify.
+        if (SendAll(client.get(), response) && WaitForSingleObject(stopEvent_.get(), 500) == WAIT_TIMEOUT)
+            ResetConnection(client);
+        return;
+    }
     SendAndLetPeerClose(client.get(), stopEvent_.get(), response, 3000);
 }
 

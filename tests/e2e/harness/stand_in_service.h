@@ -20,7 +20,7 @@ struct RecordedRequest {
 
 // What the stand-in does with the next request, in the order the test queued.
 struct ScriptedReply {
-    enum class Kind { Answer, Hang, ResetOnAccept, ResetAfterRequest, Trickle };
+    enum class Kind { Answer, Hang, ResetOnAccept, ResetAfterRequest, Trickle, BreakOff };
     Kind kind = Kind::Answer;
     int status = 200;
     std::string body;
@@ -34,6 +34,8 @@ struct ScriptedReply {
     static ScriptedReply ResetAfterRequest();
     static ScriptedReply Delayed(DWORD delayMs, ScriptedReply reply);
     static ScriptedReply Trickle(int status, std::string body, DWORD intervalMs);
+    // The status line and the start of a longer body, then the connection breaks.
+    static ScriptedReply BreakOff(int status, std::string start);
 };
 
 // Plain HTTP/1.1 server on 127.0.0.1 standing in for the log service; the
