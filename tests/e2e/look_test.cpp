@@ -166,5 +166,64 @@ TEST_F(Look, SettingsWindowPaintsItsFramesAndFitsItsLabels) {
     ExpectFaceAroundControls(settings, picture, kFrames, std::size(kFrames));
 }
 
+TEST_F(Look, APaneShowsItsSelectionAndItsMenuGreysCopyWithoutOne) {
+    service_.Enqueue(ScriptedReply::Status(200, "Result: 1 out of 1 records added", "text/plain"));
+    StartGatewayWithPort(42303);
+    ASSERT_FALSE(HasFatalFailure());
+    Send(Contact("SP9XYZ"));
+    ASSERT_TRUE(WaitUntil([&] { return !gateway_.Pane2().empty(); }, kReplyTimeoutMs)) << "no reply shown";
+    HWND monitor = gateway_.monitor();
+    HWND records = GetDlgItem(monitor, IDC_TEXT1);
+    ClickAt(records, POINT{30, 12}, false);
+    // Off the menu, so that no item is lit under the pointer.
+    SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);
+
+    // The window and its menu, opened with the Menu key; the darkest ink of each item.
+    const auto withMenu = [&](const char* name, int* copyInk, int* selectAllInk) {
+        PressChord(monitor, {VK_APPS});
+        HWND menu = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (menu = ContextMenuOf(gateway_.pid())) != nullptr; }, kReplyTimeoutMs));
+        RECT shown{}, around{};
+        GetWindowRect(menu, &shown);
+        GetWindowRect(monitor, &around);
+        UnionRect(&around, &around, &shown);
+        const auto darkest = [&](const Picture& picture, LONG top, LONG bottom) {
+            int least = 255 * 3;
+            for (LONG y = top; y < bottom; ++y)
+                for (LONG x = shown.left + 3; x < shown.right - 3; ++x) {
+                    const DWORD c = picture.At(x - around.left, y - around.top);
+                    least = std::min<int>(least, ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF));
+                }
+            return least;
+        };
+        // Copy above the separator, Select All below it; the menu's frame left
+        // out. Taken again until the menu has drawn its items: Select All has ink.
+        const LONG middle = (shown.top + shown.bottom) / 2;
+        Picture picture;
+        WaitUntil([&] {
+            picture = CaptureScreen(around);
+            *copyInk = darkest(picture, shown.top + 3, middle - 2);
+            *selectAllInk = darkest(picture, middle + 2, shown.bottom - 3);
+            return *selectAllInk < 3 * 64;
+        }, 5000, 100);
+        SavePicture(picture, Name(name));
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+        ASSERT_TRUE(WaitForWindowGone(menu, kReplyTimeoutMs));
+    };
+    int copy = 0, selectAll = 0;
+    withMenu("pane-menu", &copy, &selectAll);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_GT(copy, 3 * 96) << "Copy is not greyed without a selection";
+    EXPECT_LT(selectAll, 3 * 64) << "Select All is greyed";
+
+    PressChord(monitor, {VK_CONTROL, 'A'});
+    withMenu("pane-menu-selected", &copy, &selectAll);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_LT(copy, 3 * 64) << "Copy is greyed with a selection";
+    const Picture pane = CaptureClientSettled(records);
+    EXPECT_GT(std::count(pane.pixels.begin(), pane.pixels.end(), PictureColour(COLOR_HIGHLIGHT)), 0)
+        << "the selection is not drawn";
+}
+
 }  // namespace
 }  // namespace e2e

@@ -1,4 +1,5 @@
 #pragma once
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,5 +48,39 @@ HWND FocusedControl(HWND anyWindowOfThread);
 
 // Every descendant window, in z-order.
 std::vector<HWND> Children(HWND parent);
+
+// Keys as the keyboard gives them (the state of Shift and Ctrl included), to
+// the window brought to the front: each pressed in turn, then all let go.
+void PressChord(HWND window, std::initializer_list<WORD> keys);
+// A click of the right or left button at a point of the window's client area.
+void ClickAt(HWND window, POINT client, bool right);
+
+// What assistive technology reads of a window through oleacc, from another process.
+struct AccessibleView {
+    bool found = false;
+    long role = 0;
+    long state = 0;
+    std::wstring name;
+    std::wstring value;
+};
+AccessibleView ReadAccessible(HWND window);
+
+// Hears, as a screen reader does, that the text of a window of the process
+// changed (EVENT_OBJECT_VALUECHANGE). One at a time.
+class ValueChanges {
+public:
+    explicit ValueChanges(DWORD pid);
+    ~ValueChanges();
+    ValueChanges(const ValueChanges&) = delete;
+    ValueChanges& operator=(const ValueChanges&) = delete;
+    // The events come as messages of this thread: true once `window` has had one.
+    bool WaitFor(HWND window, DWORD timeoutMs);
+
+private:
+    HWINEVENTHOOK hook_;
+};
+
+// The visible context menu ("#32768") of the process, or null.
+HWND ContextMenuOf(DWORD pid);
 
 }  // namespace e2e
