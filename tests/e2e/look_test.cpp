@@ -175,20 +175,21 @@ TEST_F(Look, APaneShowsItsSelectionAndItsMenuGreysCopyWithoutOne) {
     HWND monitor = gateway_.monitor();
     HWND records = GetDlgItem(monitor, IDC_TEXT1);
     ClickAt(records, POINT{30, 12}, false);
-    // Off the menu, so that no item is lit under the pointer.
-    SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);
+    SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);  // off the menu: no item lit under the pointer
 
-    // The window and its menu, opened with the Menu key; the darkest ink of each item.
-    const auto withMenu = [&](const char* name, int* copyInk, int* selectAllInk) {
+    // The window with its menu, opened by the Menu key; the darkest ink (R+G+B)
+    // of Copy above the separator and of Select All below it, inside the frame.
+    const auto inkWithMenu = [&](const char* name) {
         PressChord(monitor, {VK_APPS});
         HWND menu = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (menu = ContextMenuOf(gateway_.pid())) != nullptr; }, kReplyTimeoutMs));
+        EXPECT_TRUE(WaitUntil([&] { return (menu = ContextMenuOf(gateway_.pid())) != nullptr; }, kReplyTimeoutMs))
+            << "the Menu key opened no menu";
         RECT shown{}, around{};
         GetWindowRect(menu, &shown);
         GetWindowRect(monitor, &around);
         UnionRect(&around, &around, &shown);
         const auto darkest = [&](const Picture& picture, LONG top, LONG bottom) {
-            int least = 255 * 3;
+            int least = 3 * 255;
             for (LONG y = top; y < bottom; ++y)
                 for (LONG x = shown.left + 3; x < shown.right - 3; ++x) {
                     const DWORD c = picture.At(x - around.left, y - around.top);
@@ -196,30 +197,25 @@ TEST_F(Look, APaneShowsItsSelectionAndItsMenuGreysCopyWithoutOne) {
                 }
             return least;
         };
-        // Copy above the separator, Select All below it; the menu's frame left
-        // out. Taken again until the menu has drawn its items: Select All has ink.
         const LONG middle = (shown.top + shown.bottom) / 2;
         Picture picture;
+        std::pair<int, int> ink;
+        // Taken again until the menu has drawn its items: Select All has ink.
         WaitUntil([&] {
             picture = CaptureScreen(around);
-            *copyInk = darkest(picture, shown.top + 3, middle - 2);
-            *selectAllInk = darkest(picture, middle + 2, shown.bottom - 3);
-            return *selectAllInk < 3 * 64;
+            ink = {darkest(picture, shown.top + 3, middle - 2), darkest(picture, middle + 2, shown.bottom - 3)};
+            return ink.second < 3 * 64;
         }, 5000, 100);
         SavePicture(picture, Name(name));
         PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 1);
-        ASSERT_TRUE(WaitForWindowGone(menu, kReplyTimeoutMs));
+        EXPECT_TRUE(WaitForWindowGone(menu, kReplyTimeoutMs));
+        return ink;
     };
-    int copy = 0, selectAll = 0;
-    withMenu("pane-menu", &copy, &selectAll);
-    ASSERT_FALSE(HasFatalFailure());
-    EXPECT_GT(copy, 3 * 96) << "Copy is not greyed without a selection";
+    const auto [greyed, selectAll] = inkWithMenu("pane-menu");
+    EXPECT_GT(greyed, 3 * 96) << "Copy is not greyed without a selection";
     EXPECT_LT(selectAll, 3 * 64) << "Select All is greyed";
-
     PressChord(monitor, {VK_CONTROL, 'A'});
-    withMenu("pane-menu-selected", &copy, &selectAll);
-    ASSERT_FALSE(HasFatalFailure());
-    EXPECT_LT(copy, 3 * 64) << "Copy is greyed with a selection";
+    EXPECT_LT(inkWithMenu("pane-menu-selected").first, 3 * 64) << "Copy is greyed with a selection";
     const Picture pane = CaptureClientSettled(records);
     EXPECT_GT(std::count(pane.pixels.begin(), pane.pixels.end(), PictureColour(COLOR_HIGHLIGHT)), 0)
         << "the selection is not drawn";

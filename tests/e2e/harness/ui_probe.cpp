@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <map>
 
 #include "deadline.h"
@@ -212,13 +211,19 @@ bool SetWindowTextRemote(HWND window, const std::wstring& text) {
     return ok;
 }
 
-HWND FocusedControl(HWND anyWindowOfThread) {
+namespace {
+GUITHREADINFO ThreadInfo(HWND anyWindowOfThread) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     DWORD tid = GetWindowThreadProcessId(anyWindowOfThread, nullptr);
-    if (!GetGUIThreadInfo(tid, &info)) return nullptr;
-    return info.hwndFocus;
+    if (!GetGUIThreadInfo(tid, &info)) return GUITHREADINFO{};
+    return info;
 }
+}  // namespace
+
+HWND FocusedControl(HWND anyWindowOfThread) { return ThreadInfo(anyWindowOfThread).hwndFocus; }
+
+HWND CaretWindow(HWND anyWindowOfThread) { return ThreadInfo(anyWindowOfThread).hwndCaret; }
 
 std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> v;
@@ -238,11 +243,11 @@ INPUT Key(WORD key, bool up) {
 }
 }  // namespace
 
-void PressChord(HWND window, std::initializer_list<WORD> keys) {
+void PressChord(HWND window, const std::vector<WORD>& keys) {
     SetForegroundWindow(window);
     std::vector<INPUT> input;
     for (WORD key : keys) input.push_back(Key(key, false));
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) input.push_back(Key(*key, true));
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) input.push_back(Key(*key, true));
     SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
 }
 
@@ -258,30 +263,25 @@ void ClickAt(HWND window, POINT client, bool right) {
 namespace {
 // Spelt out: MinGW's static libraries give another GUID for it without -luuid.
 const IID kIAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-
-std::wstring Take(BSTR text) {
-    std::wstring taken = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
-    SysFreeString(text);
-    return taken;
-}
 }  // namespace
 
 AccessibleView ReadAccessible(HWND window) {
     AccessibleView view;
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IAccessible* object = nullptr;
-    if (SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIAccessible,
-                                             reinterpret_cast<void**>(&object))) && object) {
-        view.found = true;
-        VARIANT self{};
+    view.found = SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIAccessible,
+                                                      reinterpret_cast<void**>(&object))) && object;
+    if (view.found) {
+        VARIANT self{}, role{}, state{};
         self.vt = VT_I4;
         self.lVal = CHILDID_SELF;
-        VARIANT role{}, state{};
         if (SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4) view.role = role.lVal;
         if (SUCCEEDED(object->get_accState(self, &state)) && state.vt == VT_I4) view.state = state.lVal;
         BSTR name = nullptr, value = nullptr;
-        if (SUCCEEDED(object->get_accName(self, &name))) view.name = Take(name);
-        if (SUCCEEDED(object->get_accValue(self, &value))) view.value = Take(value);
+        if (SUCCEEDED(object->get_accName(self, &name)) && name) view.name.assign(name, SysStringLen(name));
+        if (SUCCEEDED(object->get_accValue(self, &value)) && value) view.value.assign(value, SysStringLen(value));
+        SysFreeString(name);
+        SysFreeString(value);
         object->Release();
     }
     if (SUCCEEDED(com)) CoUninitialize();

@@ -1,5 +1,4 @@
 #pragma once
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,15 +42,17 @@ std::wstring ControlText(HWND parent, int id);
 bool SetWindowTextRemote(HWND window, const std::wstring& text);
 LRESULT SendRemote(HWND window, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr);
 
-// The control that has the keyboard focus in the window's thread.
+// The control that has the keyboard focus in the window's thread, and the
+// window that has the thread's system caret.
 HWND FocusedControl(HWND anyWindowOfThread);
+HWND CaretWindow(HWND anyWindowOfThread);
 
 // Every descendant window, in z-order.
 std::vector<HWND> Children(HWND parent);
 
 // Keys as the keyboard gives them (the state of Shift and Ctrl included), to
 // the window brought to the front: each pressed in turn, then all let go.
-void PressChord(HWND window, std::initializer_list<WORD> keys);
+void PressChord(HWND window, const std::vector<WORD>& keys);
 // A click of the right or left button at a point of the window's client area.
 void ClickAt(HWND window, POINT client, bool right);
 
