@@ -3,22 +3,25 @@
 #include <algorithm>
 
 void PaneLines::Rewrap(const std::wstring& text, const Fit& fit) {
-    starts_.clear();
-    WrapFrom(text, 0, fit);
+    std::vector<std::uint32_t> starts;
+    WrapFrom(text, 0, fit, starts);
+    starts_.swap(starts);
 }
 
 void PaneLines::Appended(const std::wstring& text, const Fit& fit) {
     // Lines above the last one end where they did: a greedy wrap only looks ahead
     // to the character after a line, and that one was there already.
-    std::size_t from = starts_.back();
-    starts_.pop_back();
+    std::size_t kept = starts_.size() - 1;
     // A CR that began the last line may now be the CR of a line end, which
     // ends the line before.
-    if (!starts_.empty() && text[from] == L'\r') {
-        from = starts_.back();
-        starts_.pop_back();
-    }
-    WrapFrom(text, from, fit);
+    if (kept > 0 && text[starts_[kept]] == L'\r') --kept;
+    std::vector<std::uint32_t> tail;
+    WrapFrom(text, starts_[kept], fit, tail);
+    // Room first, growing as push_back would: past this point nothing throws.
+    const std::size_t needed = kept + tail.size();
+    if (needed > starts_.capacity()) starts_.reserve(std::max(needed, 2 * starts_.capacity()));
+    starts_.resize(kept);
+    starts_.insert(starts_.end(), tail.begin(), tail.end());
 }
 
 std::size_t PaneLines::End(std::size_t line, const std::wstring& text) const {
@@ -33,13 +36,14 @@ std::size_t PaneLines::LineOf(std::size_t offset) const {
     return static_cast<std::size_t>(after - starts_.begin()) - 1;
 }
 
-void PaneLines::WrapFrom(const std::wstring& text, std::size_t from, const Fit& fit) {
+void PaneLines::WrapFrom(const std::wstring& text, std::size_t from, const Fit& fit,
+                         std::vector<std::uint32_t>& starts) {
     std::size_t pos = from;
     for (;;) {
         const std::size_t lineBreak = text.find(L"\r\n", pos);
         const std::size_t paraEnd = lineBreak == std::wstring::npos ? text.size() : lineBreak;
         do {
-            starts_.push_back(static_cast<std::uint32_t>(pos));
+            starts.push_back(static_cast<std::uint32_t>(pos));
             pos = NextLineStart(text, pos, paraEnd, fit);
         } while (pos < paraEnd);
         if (lineBreak == std::wstring::npos) return;

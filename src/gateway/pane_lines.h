@@ -14,6 +14,7 @@ public:
     using Fit = std::function<std::size_t(const wchar_t* chars, std::size_t count)>;
 
     // Wraps the whole text anew, as after a change of width or font.
+    // Either call leaves the lines as they were when `fit` or an allocation throws.
     void Rewrap(const std::wstring& text, const Fit& fit);
     // The text has grown at its end since the last wrap.
     void Appended(const std::wstring& text, const Fit& fit);
@@ -25,7 +26,7 @@ public:
     std::size_t LineOf(std::size_t offset) const;
 
 private:
-    void WrapFrom(const std::wstring& text, std::size_t from, const Fit& fit);
+    void WrapFrom(const std::wstring& text, std::size_t from, const Fit& fit, std::vector<std::uint32_t>& starts);
     std::size_t NextLineStart(const std::wstring& text, std::size_t pos, std::size_t paraEnd, const Fit& fit);
 
     // Four bytes a line keeps this small beside the text it indexes.

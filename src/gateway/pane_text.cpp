@@ -13,15 +13,25 @@ std::wstring ShownChars(const wchar_t* chars, std::size_t count) {
 }
 
 void PaneText::Append(const std::wstring& text, const Fit& fit) {
+    const std::size_t before = text_.size();
     text_ += text;
-    lines_.Appended(text_, fit);
+    try {
+        lines_.Appended(text_, fit);
+    } catch (...) {
+        text_.resize(before);
+        throw;
+    }
     MoveCaretToEnd();
 }
 
-void PaneText::Replace(std::wstring text, const Fit& fit) {
-    text_ = std::move(text);
+void PaneText::Replace(const std::wstring& text, const Fit& fit) {
+    std::wstring replaced = text;
+    PaneLines lines;
+    lines.Rewrap(replaced, fit);
+    text_ = std::move(replaced);
+    lines_ = std::move(lines);
     caret_ = anchor_ = 0;
-    lines_.Rewrap(text_, fit);
+    caretAtLineEnd_ = false;
 }
 
 std::wstring PaneText::ShownLine(std::size_t line) const {
@@ -29,18 +39,29 @@ std::wstring PaneText::ShownLine(std::size_t line) const {
     return ShownChars(text_.data() + start, LineEnd(line) - start);
 }
 
+std::size_t PaneText::CaretLine() const {
+    const std::size_t line = LineOf(caret_);
+    const bool atWrap = line > 0 && LineStart(line) == caret_ && LineEnd(line - 1) == caret_;
+    return caretAtLineEnd_ && atWrap ? line - 1 : line;
+}
+
 std::wstring PaneText::Selected() const { return text_.substr(SelectionStart(), SelectionEnd() - SelectionStart()); }
 
-void PaneText::PlaceCaret(std::size_t offset, bool extend) {
+void PaneText::PlaceCaret(std::size_t offset, bool extend, bool atLineEnd) {
     caret_ = offset < text_.size() ? offset : text_.size();
+    caretAtLineEnd_ = atLineEnd;
     if (!extend) anchor_ = caret_;
 }
 
-void PaneText::MoveCaretToEnd() { caret_ = anchor_ = text_.size(); }
+void PaneText::MoveCaretToEnd() {
+    caret_ = anchor_ = text_.size();
+    caretAtLineEnd_ = false;
+}
 
 void PaneText::SelectAll() {
     anchor_ = 0;
     caret_ = text_.size();
+    caretAtLineEnd_ = false;
 }
 
 std::size_t PaneText::Clamped(long offset) const {
@@ -50,11 +71,28 @@ std::size_t PaneText::Clamped(long offset) const {
 void PaneText::Select(long start, long end) {
     caret_ = Clamped(end);
     anchor_ = start < 0 ? caret_ : Clamped(start);
+    caretAtLineEnd_ = false;
 }
 
-std::size_t PaneText::LineFromChar(long offset) const { return LineOf(offset < 0 ? caret_ : Clamped(offset)); }
+std::size_t PaneText::LineFromChar(long offset) const {
+    if (offset >= 0) return LineOf(Clamped(offset));
+    return HasSelection() ? LineOf(SelectionStart()) : CaretLine();
+}
 
 long PaneText::LineIndex(long line) const {
-    const std::size_t which = line < 0 ? LineOf(caret_) : static_cast<std::size_t>(line);
+    const std::size_t which = line < 0 ? CaretLine() : static_cast<std::size_t>(line);
     return which < LineCount() ? static_cast<long>(LineStart(which)) : -1;
+}
+
+std::size_t PaneText::LineLength(long offset) const {
+    if (offset < 0) {
+        const std::size_t first = LineOf(SelectionStart());
+        const std::size_t last = LineOf(SelectionEnd());
+        const std::size_t before = SelectionStart() - LineStart(first);
+        const std::size_t lastEnd = LineEnd(last);
+        return before + (lastEnd > SelectionEnd() ? lastEnd - SelectionEnd() : 0);
+    }
+    if (static_cast<std::size_t>(offset) > text_.size()) return 0;
+    const std::size_t line = LineOf(static_cast<std::size_t>(offset));
+    return LineEnd(line) - LineStart(line);
 }

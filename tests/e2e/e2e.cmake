@@ -28,7 +28,7 @@ add_library(vantary_e2e_harness STATIC
 target_compile_definitions(vantary_e2e_harness PUBLIC ${VANTARY_WIN32_DEFINES}
     PRIVATE VANTARY_E2E_GATEWAY_EXE="$<TARGET_FILE:vantary-gateway>")
 target_compile_options(vantary_e2e_harness PRIVATE ${VANTARY_E2E_WARNINGS})
-target_link_libraries(vantary_e2e_harness PUBLIC ws2_32 crypt32 user32 gdi32 shell32)
+target_link_libraries(vantary_e2e_harness PUBLIC ws2_32 crypt32 user32 gdi32 shell32 oleacc ole32 oleaut32)
 
 set(VANTARY_E2E_LINK -static -static-libgcc -static-libstdc++)
 

@@ -20,19 +20,6 @@ protected:
             << "the focus is on id " << GetDlgCtrlID(FocusedControl(window)) << ", not on " << id;
         Press(control, key);
     }
-    // Shift+Tab as the keyboard gives it: the dialog manager asks the key
-    // state for Shift, which a posted message cannot set.
-    static void PressShiftTab(HWND window) {
-        SetForegroundWindow(window);
-        INPUT keys[4]{};
-        const WORD order[4] = {VK_SHIFT, VK_TAB, VK_TAB, VK_SHIFT};
-        for (int i = 0; i < 4; ++i) {
-            keys[i].type = INPUT_KEYBOARD;
-            keys[i].ki.wVk = order[i];
-            keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-        }
-        SendInput(4, keys, sizeof(INPUT));
-    }
     HWND Settings() const { return FindProcessWindow(gateway_.pid(), VANTARY_SETTINGS_CLASS, kSettingsCaption, true); }
     HWND WaitSettings() const {
         return WaitForProcessWindow(gateway_.pid(), VANTARY_SETTINGS_CLASS, kSettingsCaption, kReplyTimeoutMs);
@@ -61,7 +48,9 @@ TEST_F(Keys, TabWalksTheMonitorWindowAndEscInItsPanesDoesNothing) {
 
     // Shift+Tab walks back, out of a pane too.
     for (int id : {IDC_TEXT2, IDC_TEXT1, IDC_HIDECOMMAND}) {
-        PressShiftTab(monitor);
+        // As the keyboard gives it: the dialog manager asks the key state for
+        // Shift, which a posted message cannot set.
+        PressChord(monitor, {VK_SHIFT, VK_TAB});
         EXPECT_TRUE(WaitUntil([&] { return FocusedControl(monitor) == GetDlgItem(monitor, id); }, 5000))
             << "Shift+Tab: the focus is on id " << GetDlgCtrlID(FocusedControl(monitor)) << ", not on " << id;
     }
@@ -102,6 +91,34 @@ TEST_F(Keys, EnterAndSpaceOnAFocusedButtonPressItAndEnterInABoxDoesNothing) {
     PressOn(monitor, IDC_SETTINGSCOMMAND, VK_TAB);
     PressOn(monitor, IDC_HIDECOMMAND, VK_RETURN);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(monitor); }, 10000)) << "Enter on \"Hide to tray\"";
+}
+
+TEST_F(Keys, APaneHasACaretThatTheKeysMoveAndShiftSelectsWith) {
+    service_.Enqueue(ScriptedReply::Status(200, "Result: 1 out of 1 records added", "text/plain"));
+    StartGatewayWithPort(42313);
+    ASSERT_FALSE(HasFatalFailure());
+    Send(Contact("SP9XYZ"));
+    HWND monitor = gateway_.monitor();
+    HWND records = GetDlgItem(monitor, IDC_TEXT1);
+    ASSERT_TRUE(WaitUntil([&] { return !gateway_.Pane2().empty(); }, kReplyTimeoutMs)) << "no reply shown";
+    for (int id : {IDC_SETTINGSCOMMAND, IDC_HIDECOMMAND}) PressOn(monitor, id, VK_TAB);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_TRUE(WaitUntil([&] { return CaretWindow(monitor) == records; }, 5000)) << "no system caret in the pane";
+
+    // Shift+Up from the end selects the last shown line, its CR LF with it.
+    PressChord(monitor, {VK_SHIFT, VK_UP});
+    const LRESULT length = SendRemote(records, WM_GETTEXTLENGTH, 0, 0);
+    const LRESULT last = SendRemote(records, EM_LINEINDEX, SendRemote(records, EM_GETLINECOUNT, 0, 0) - 2, 0);
+    EXPECT_TRUE(WaitUntil([&] { return SendRemote(records, EM_GETSEL, 0, 0) == MAKELONG(last, length); }, 5000));
+
+    // The view follows the caret to the top, and the caret goes with the focus.
+    ASSERT_GT(SendRemote(records, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "the record fits the pane";
+    PressChord(monitor, {VK_CONTROL, VK_HOME});
+    EXPECT_TRUE(WaitUntil([&] {
+        return SendRemote(records, EM_GETSEL, 0, 0) == 0 && SendRemote(records, EM_GETFIRSTVISIBLELINE, 0, 0) == 0;
+    }, 5000));
+    PressOn(monitor, IDC_TEXT1, VK_TAB);
+    EXPECT_TRUE(WaitUntil([&] { return CaretWindow(monitor) != records; }, 5000)) << "the caret stays without the focus";
 }
 
 }  // namespace

@@ -166,5 +166,60 @@ TEST_F(Look, SettingsWindowPaintsItsFramesAndFitsItsLabels) {
     ExpectFaceAroundControls(settings, picture, kFrames, std::size(kFrames));
 }
 
+TEST_F(Look, APaneShowsItsSelectionAndItsMenuGreysCopyWithoutOne) {
+    service_.Enqueue(ScriptedReply::Status(200, "Result: 1 out of 1 records added", "text/plain"));
+    StartGatewayWithPort(42303);
+    ASSERT_FALSE(HasFatalFailure());
+    Send(Contact("SP9XYZ"));
+    ASSERT_TRUE(WaitUntil([&] { return !gateway_.Pane2().empty(); }, kReplyTimeoutMs)) << "no reply shown";
+    HWND monitor = gateway_.monitor();
+    HWND records = GetDlgItem(monitor, IDC_TEXT1);
+    ClickAt(records, POINT{30, 12}, false);
+    SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);  // off the menu: no item lit under the pointer
+
+    // The window with its menu, opened by the Menu key; the darkest ink (R+G+B)
+    // of Copy above the separator and of Select All below it, inside the frame.
+    const auto inkWithMenu = [&](const char* name) {
+        PressChord(monitor, {VK_APPS});
+        HWND menu = nullptr;
+        EXPECT_TRUE(WaitUntil([&] { return (menu = ContextMenuOf(gateway_.pid())) != nullptr; }, kReplyTimeoutMs))
+            << "the Menu key opened no menu";
+        RECT shown{}, around{};
+        GetWindowRect(menu, &shown);
+        GetWindowRect(monitor, &around);
+        UnionRect(&around, &around, &shown);
+        const auto darkest = [&](const Picture& picture, LONG top, LONG bottom) {
+            int least = 3 * 255;
+            for (LONG y = top; y < bottom; ++y)
+                for (LONG x = shown.left + 3; x < shown.right - 3; ++x) {
+                    const DWORD c = picture.At(x - around.left, y - around.top);
+                    least = std::min<int>(least, ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF));
+                }
+            return least;
+        };
+        const LONG middle = (shown.top + shown.bottom) / 2;
+        Picture picture;
+        std::pair<int, int> ink;
+        // Taken again until the menu has drawn its items: Select All has ink.
+        WaitUntil([&] {
+            picture = CaptureScreen(around);
+            ink = {darkest(picture, shown.top + 3, middle - 2), darkest(picture, middle + 2, shown.bottom - 3)};
+            return ink.second < 3 * 64;
+        }, 5000, 100);
+        SavePicture(picture, Name(name));
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+        EXPECT_TRUE(WaitForWindowGone(menu, kReplyTimeoutMs));
+        return ink;
+    };
+    const auto [greyed, selectAll] = inkWithMenu("pane-menu");
+    EXPECT_GT(greyed, 3 * 96) << "Copy is not greyed without a selection";
+    EXPECT_LT(selectAll, 3 * 64) << "Select All is greyed";
+    PressChord(monitor, {VK_CONTROL, 'A'});
+    EXPECT_LT(inkWithMenu("pane-menu-selected").first, 3 * 64) << "Copy is greyed with a selection";
+    const Picture pane = CaptureClientSettled(records);
+    EXPECT_GT(std::count(pane.pixels.begin(), pane.pixels.end(), PictureColour(COLOR_HIGHLIGHT)), 0)
+        << "the selection is not drawn";
+}
+
 }  // namespace
 }  // namespace e2e

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -109,10 +110,39 @@ TEST(PaneText, KeepsTheTextAsAppendedAndSelectsAsTheEditControlDoes) {
     EXPECT_EQ(pane.LineIndex(-1), static_cast<long>(pane.LineStart(pane.LineOf(pane.Caret()))));
     EXPECT_EQ(pane.LineIndex(99), -1);
 
+    // Lengths and lines of the selection, as EM_LINELENGTH and EM_LINEFROMCHAR give them.
+    pane.Select(7, 9);
+    EXPECT_EQ(pane.LineLength(-1), 5u) << "the unselected rest of the shown line \"second \"";
+    EXPECT_EQ(pane.LineFromChar(-1), pane.LineOf(7));
+    EXPECT_EQ(pane.LineLength(0), 3u);
+    EXPECT_EQ(pane.LineLength(99), 0u);
+
     // A shorter text leaves no selection end beyond it.
     pane.Replace(L"x", width.Fit());
     EXPECT_EQ(pane.Selected(), L"");
     pane.PlaceCaret(40, true);
     EXPECT_EQ(pane.Selected(), L"x");
+}
+
+TEST(PaneText, AChangeThatFailsLeavesThePaneAsItWas) {
+    bool fail = false;
+    const PaneText::Fit fit = [&](const wchar_t*, std::size_t count) -> std::size_t {
+        if (fail) throw std::bad_alloc();
+        return std::min<std::size_t>(count, 6);
+    };
+    PaneText pane;
+    pane.Append(L"first line\r\nsecond", fit);
+    const auto lines = [&] {
+        std::vector<std::wstring> shown;
+        for (std::size_t i = 0; i < pane.LineCount(); ++i) shown.push_back(pane.ShownLine(i));
+        return shown;
+    };
+    const std::vector<std::wstring> before = lines();
+    fail = true;
+    EXPECT_THROW(pane.Append(L" and more\r\n", fit), std::bad_alloc);
+    EXPECT_THROW(pane.Replace(L"another text", fit), std::bad_alloc);
+    EXPECT_THROW(pane.Rewrap(fit), std::bad_alloc);
+    EXPECT_EQ(pane.Text(), L"first line\r\nsecond");
+    EXPECT_EQ(lines(), before);
 }
 }  // namespace

@@ -1,9 +1,9 @@
 #include "platform/win32/monitor_pane.h"
 
-#include <windowsx.h>
-
-#include <algorithm>
-#include <climits>
+#include "gateway/guarded_call.h"
+#include "platform/win32/message_boxes_win32.h"
+#include "platform/win32/pane_accessibility.h"
+#include "platform/win32/pane_drawing.h"
 
 namespace {
 
@@ -13,8 +13,6 @@ constexpr DWORD kPaneStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | E
 // Painting waits until no other message does, so in a burst of records a pane
 // would stand still until the burst ended; after this long it paints at once.
 constexpr ULONGLONG kLongestUnpaintedMs = 250;
-
-int ClampToInt(std::size_t n) { return static_cast<int>(std::min<std::size_t>(n, INT_MAX)); }
 
 }  // namespace
 
@@ -29,7 +27,7 @@ bool MonitorPane::Create(HWND parent, int controlId, HINSTANCE instance) {
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
     wc.lpszClassName = kPaneClass;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
     return CreateWindowExW(WS_EX_CLIENTEDGE, kPaneClass, L"", kPaneStyle, 0, 0, 0, 0, parent,
@@ -49,80 +47,42 @@ void MonitorPane::Move(const RECT& pixels) {
 void MonitorPane::Append(const std::wstring& text) {
     if (!hwnd_) return;
     {
-        const MeasuringDc dc(hwnd_, font_);
-        text_.Append(text, Measurer(dc.get()));
+        const MeasuringDc dc(hwnd_, view_.Font());
+        text_.Append(text, view_.Measurer(dc.get()));
     }
+    TellTextChanged(hwnd_);
     MoveCaretToEnd();
 }
 
 void MonitorPane::MoveCaretToEnd() {
     if (!hwnd_) return;
     text_.MoveCaretToEnd();
-    ShowCaretLine();
+    view_.ShowCaretLine();
     RedrawLater();
 }
 
-void MonitorPane::ShowCaretLine() {
-    const std::size_t line = text_.LineOf(text_.Caret());
-    const std::size_t visible = static_cast<std::size_t>(VisibleLines());
-    if (line < at_.firstLine) ScrollTo(static_cast<std::ptrdiff_t>(line));
-    else if (line >= at_.firstLine + visible) ScrollTo(static_cast<std::ptrdiff_t>(line + 1 - visible));
-    else UpdateScrollBar();
-}
-
-PaneText::Fit MonitorPane::Measurer(HDC dc) const {
-    const int width = wrapWidth_;
-    return [dc, width](const wchar_t* chars, std::size_t count) -> std::size_t {
-        const std::wstring shown = ShownChars(chars, count);
-        int fit = 0;
-        SIZE size{};
-        if (!dc || !GetTextExtentExPointW(dc, shown.data(), ClampToInt(count), width, &fit, nullptr, &size))
-            return count;
-        return static_cast<std::size_t>(std::max(fit, 0));
-    };
-}
-
-void MonitorPane::Rewrap() {
-    RECT client{};
-    GetClientRect(hwnd_, &client);
-    const MeasuringDc dc(hwnd_, font_);
-    TEXTMETRICW metrics{};
-    if (dc.get() && GetTextMetricsW(dc.get(), &metrics)) {
-        at_.lineHeight = std::max<int>(1, metrics.tmHeight);
-        at_.margin = std::max<int>(1, metrics.tmAveCharWidth / 3);
+void MonitorPane::OnSetText(const wchar_t* text) {
+    {
+        const MeasuringDc dc(hwnd_, view_.Font());
+        text_.Replace(text ? text : L"", view_.Measurer(dc.get()));
     }
-    wrapWidth_ = std::max<int>(1, client.right - 2 * at_.margin);
-    text_.Rewrap(Measurer(dc.get()));
-    at_.firstLine = std::min(at_.firstLine, text_.LineCount() - 1);
+    view_.ScrollTo(0);
+    view_.PlaceSystemCaret();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    TellTextChanged(hwnd_);
 }
 
-int MonitorPane::VisibleLines() const {
-    RECT client{};
-    GetClientRect(hwnd_, &client);
-    return std::max<int>(1, client.bottom / at_.lineHeight);
-}
-
-void MonitorPane::ScrollTo(std::ptrdiff_t first) {
-    const std::ptrdiff_t last = std::max<std::ptrdiff_t>(0, static_cast<std::ptrdiff_t>(text_.LineCount()) - VisibleLines());
-    const std::size_t wanted = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(first, 0, last));
-    if (wanted != at_.firstLine) {
-        at_.firstLine = wanted;
-        InvalidateRect(hwnd_, nullptr, FALSE);
+void MonitorPane::Relayout() {
+    {
+        const MeasuringDc dc(hwnd_, view_.Font());
+        view_.Measure(dc.get());
+        text_.Rewrap(view_.Measurer(dc.get()));
     }
-    UpdateScrollBar();
-}
-
-void MonitorPane::UpdateScrollBar() {
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
-    info.nMin = 0;
-    info.nMax = ClampToInt(text_.LineCount() - 1);
-    info.nPage = static_cast<UINT>(VisibleLines());
-    info.nPos = ClampToInt(at_.firstLine);
-    // Drawn with the frame, when the thread is free: under Wine drawing a
-    // scroll bar costs some 10 ms a pane.
-    SetScrollInfo(hwnd_, SB_VERT, &info, FALSE);
+    view_.KeepWithinText();
+    // A new font has a new line height, and the caret with it.
+    if (GetFocus() == hwnd_) view_.CreateSystemCaret();
+    view_.ShowCaretLine();
+    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void MonitorPane::RedrawLater() {
@@ -132,79 +92,19 @@ void MonitorPane::RedrawLater() {
     else if (now - unpaintedSince_ >= kLongestUnpaintedMs) UpdateWindow(hwnd_);
 }
 
-void MonitorPane::OnScroll(int code) {
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_ALL;
-    GetScrollInfo(hwnd_, SB_VERT, &info);
-    const std::ptrdiff_t first = static_cast<std::ptrdiff_t>(at_.firstLine);
-    const std::ptrdiff_t page = std::max<std::ptrdiff_t>(1, VisibleLines() - 1);
-    switch (code) {
-    case SB_LINEUP: ScrollTo(first - 1); break;
-    case SB_LINEDOWN: ScrollTo(first + 1); break;
-    case SB_PAGEUP: ScrollTo(first - page); break;
-    case SB_PAGEDOWN: ScrollTo(first + page); break;
-    case SB_TOP: ScrollTo(0); break;
-    case SB_BOTTOM: ScrollTo(PTRDIFF_MAX / 2); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: ScrollTo(info.nTrackPos); break;
-    default: break;
-    }
-}
-
-std::size_t MonitorPane::OffsetAt(POINT at) const {
-    const std::ptrdiff_t row = at.y < 0 ? -1 : at.y / at_.lineHeight;
-    const std::ptrdiff_t wanted = static_cast<std::ptrdiff_t>(at_.firstLine) + row;
-    const std::size_t line = static_cast<std::size_t>(
-        std::clamp<std::ptrdiff_t>(wanted, 0, static_cast<std::ptrdiff_t>(text_.LineCount()) - 1));
-    const std::size_t start = text_.LineStart(line);
-    const std::wstring shown = text_.ShownLine(line);
-    if (at.x <= at_.margin || shown.empty()) return start;
-    const MeasuringDc dc(hwnd_, font_);
-    int fit = 0;
-    SIZE size{};
-    if (!dc.get() || !GetTextExtentExPointW(dc.get(), shown.data(), ClampToInt(shown.size()), at.x - at_.margin, &fit,
-                                            nullptr, &size))
-        return start;
-    return start + static_cast<std::size_t>(std::max(fit, 0));
-}
-
-void MonitorPane::OnMouse(UINT message, POINT at) {
-    if (message == WM_LBUTTONDOWN) {
-        SetFocus(hwnd_);
-        SetCapture(hwnd_);
-        text_.PlaceCaret(OffsetAt(at), GetKeyState(VK_SHIFT) < 0);
-    } else if (message == WM_MOUSEMOVE && GetCapture() == hwnd_) {
-        RECT client{};
-        GetClientRect(hwnd_, &client);
-        if (at.y < 0) ScrollTo(static_cast<std::ptrdiff_t>(at_.firstLine) - 1);
-        else if (at.y >= client.bottom) ScrollTo(static_cast<std::ptrdiff_t>(at_.firstLine) + 1);
-        text_.PlaceCaret(OffsetAt(at), true);
-    } else if (message == WM_LBUTTONUP && GetCapture() == hwnd_) {
-        ReleaseCapture();
-    } else {
-        return;
-    }
-    InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
 void MonitorPane::OnPaint() {
-    PAINTSTRUCT ps;
-    const HDC dc = BeginPaint(hwnd_, &ps);
+    const PaintScope paint(hwnd_);
+    const HDC dc = paint.dc();
     if (!dc) return;
     // The parent chooses the colours, as it does for a read-only edit control.
     HBRUSH brush = reinterpret_cast<HBRUSH>(
         SendMessageW(GetParent(hwnd_), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd_)));
     if (!brush) brush = GetSysColorBrush(COLOR_WINDOW);
-    FillRect(dc, &ps.rcPaint, brush);
-    const HGDIOBJ old = font_ ? SelectObject(dc, font_) : nullptr;
+    FillRect(dc, &paint.area(), brush);
+    if (view_.Font()) SelectObject(dc, view_.Font());
     RECT client{};
     GetClientRect(hwnd_, &client);
-    DrawPaneLines(dc, ps.rcPaint, client, text_, at_);
-    // The pane has no caret to show that Tab brought the focus here.
-    if (GetFocus() == hwnd_) DrawFocusRect(dc, &client);
-    if (old) SelectObject(dc, old);
-    EndPaint(hwnd_, &ps);
+    DrawPaneLines(dc, paint.area(), client, text_, view_.Geometry());
     unpaintedSince_ = 0;
 }
 
@@ -212,6 +112,8 @@ LRESULT CALLBACK MonitorPane::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
     if (message == WM_NCCREATE) {
         auto* self = static_cast<MonitorPane*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = hwnd;
+        self->view_.Attach(hwnd);
+        self->input_.Attach(hwnd);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<MonitorPane*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -221,33 +123,27 @@ LRESULT CALLBACK MonitorPane::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
         self->hwnd_ = nullptr;
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    return self->HandleMessage(message, wParam, lParam);
+    // An allocation that fails in painting, wrapping or copying is told, and the program goes on.
+    MessageBoxesWin32 boxes;
+    return CallGuarded(boxes, LRESULT{0}, [&] { return self->HandleMessage(message, wParam, lParam); });
 }
 
 LRESULT MonitorPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT answer = 0; AnswerTextQuestion(text_, message, wParam, lParam, &answer)) return answer;
+    LRESULT answer = 0;
+    if (AnswerEditMessage(text_, view_, hwnd_, message, wParam, lParam, &answer)) return answer;
+    if (input_.Handle(message, wParam, lParam, &answer)) return answer;
     switch (message) {
-    case WM_SETTEXT: {
-        const MeasuringDc dc(hwnd_, font_);
-        text_.Replace(lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"", Measurer(dc.get()));
-        at_.firstLine = 0;
-        UpdateScrollBar();
-        InvalidateRect(hwnd_, nullptr, FALSE);
+    case WM_SETTEXT:
+        OnSetText(reinterpret_cast<const wchar_t*>(lParam));
         return TRUE;
-    }
     case WM_SETFONT:
-        font_ = reinterpret_cast<HFONT>(wParam);
-        Rewrap();
-        MoveCaretToEnd();
-        if (LOWORD(lParam)) InvalidateRect(hwnd_, nullptr, FALSE);
+        view_.SetFont(reinterpret_cast<HFONT>(wParam));
+        Relayout();
         return 0;
     case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(font_);
+        return reinterpret_cast<LRESULT>(view_.Font());
     case WM_SIZE:
-        // The view follows the caret, which appends keep at the end.
-        Rewrap();
-        MoveCaretToEnd();
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        Relayout();
         return 0;
     case WM_ERASEBKGND:
         return 1;  // painted whole in WM_PAINT
@@ -255,49 +151,14 @@ LRESULT MonitorPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnPaint();
         return 0;
     case WM_VSCROLL:
-        OnScroll(LOWORD(wParam));
-        return 0;
-    case WM_MOUSEWHEEL:
-        ScrollTo(static_cast<std::ptrdiff_t>(at_.firstLine) - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3);
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-        OnMouse(message, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        return 0;
-    case WM_COPY:
-        CopyToClipboard(hwnd_, text_.Selected());
-        return 0;
-    case WM_GETDLGCODE:
-        // Arrows and page keys scroll; Tab, Esc and Enter stay with the window.
-        return DLGC_WANTARROWS;
-    case WM_KEYDOWN:
-        if (const int code = ScrollCodeOfKey(wParam); code >= 0) {
-            OnScroll(code);
-        } else if (GetKeyState(VK_CONTROL) < 0 && wParam == 'A') {
-            text_.SelectAll();
-            InvalidateRect(hwnd_, nullptr, FALSE);
-        } else if (GetKeyState(VK_CONTROL) < 0 && (wParam == 'C' || wParam == VK_INSERT)) {
-            CopyToClipboard(hwnd_, text_.Selected());
-        }
+        view_.OnScrollBar(LOWORD(wParam));
         return 0;
     case WM_SETFOCUS:
+        view_.CreateSystemCaret();
+        return 0;
     case WM_KILLFOCUS:
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        view_.DestroySystemCaret();
         return 0;
-    // What the edit control answers about lines and the caret, for whoever asks.
-    case EM_SETSEL:
-        text_.Select(static_cast<INT>(wParam), static_cast<INT>(lParam));
-        InvalidateRect(hwnd_, nullptr, FALSE);
-        return 0;
-    case EM_SCROLLCARET:
-        ShowCaretLine();
-        return TRUE;
-    case EM_GETFIRSTVISIBLELINE:
-        return static_cast<LRESULT>(at_.firstLine);
-    case EM_LINESCROLL:
-        ScrollTo(static_cast<std::ptrdiff_t>(at_.firstLine) + static_cast<INT>(lParam));
-        return TRUE;
     default:
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     }

@@ -1,17 +1,18 @@
 #pragma once
 #include <windows.h>
 
-#include <cstddef>
 #include <string>
 
 #include "gateway/pane_text.h"
-#include "platform/win32/pane_support.h"
+#include "platform/win32/pane_input.h"
+#include "platform/win32/pane_view.h"
 
 // A read-only multi-line pane that only grows by appending. It wraps at word
 // boundaries and has a vertical scroll bar only. Its window text is exactly
-// what was appended; text can be selected with the mouse (Ctrl+A: all) and
-// copied with Ctrl+C; and it answers the edit control's questions about lines,
-// the selection and the first visible line.
+// what was appended. It has a caret that the keys and the mouse move and that
+// selects; Copy and Select All in its context menu, Ctrl+C and Ctrl+A; and it
+// answers assistive technology and other programs as a read-only edit
+// control does.
 //
 // Neither system control fits under Wine: a wrapping EDIT re-walks every line
 // on each change (an append grows from 14 to 57 ms over 4,000 records), and
@@ -38,25 +39,15 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnPaint();
-    void OnScroll(int code);
-    void OnMouse(UINT message, POINT at);
-    // The character offset nearest to a point of the client area.
-    std::size_t OffsetAt(POINT at) const;
-    void Rewrap();
-    PaneText::Fit Measurer(HDC dc) const;
-    // Scrolls just enough to show the caret's line.
-    void ShowCaretLine();
-    int VisibleLines() const;
-    // Scrolls so that `first` is the top line, within what the text allows.
-    void ScrollTo(std::ptrdiff_t first);
-    void UpdateScrollBar();
+    void OnSetText(const wchar_t* text);
+    // Wraps the text anew for the pane's size and font.
+    void Relayout();
     void RedrawLater();
 
     HWND hwnd_ = nullptr;
-    HFONT font_ = nullptr;  // the parent's; it outlives the pane
     PaneText text_;
-    PaneGeometry at_;
-    int wrapWidth_ = 0;
+    PaneView view_{text_};
+    PaneInput input_{text_, view_};
     // When the first append since the pane last painted came; 0 when it has painted since.
     ULONGLONG unpaintedSince_ = 0;
 };

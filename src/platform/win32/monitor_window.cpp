@@ -90,13 +90,14 @@ void MonitorWindow::OnCreate() {
 void MonitorWindow::CreateChildren() {
     if (childrenMade_) return;
     childrenMade_ = true;
+    CreateControls(kControls, instance_);
     text1_.Create(hwnd_, IDC_TEXT1, instance_);
     text2_.Create(hwnd_, IDC_TEXT2, instance_);
-    CreateControls(kControls, instance_);
-    // The panes come after the buttons in the tab order.
-    HWND hide = GetDlgItem(hwnd_, IDC_HIDECOMMAND);
-    SetWindowPos(text1_.Handle(), hide, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(text2_.Handle(), text1_.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Each pane just behind its heading: a text box takes its accessible name
+    // from the label before it. The panes still come after the buttons in the
+    // tab order, as the headings take no focus.
+    SetWindowPos(text1_.Handle(), GetDlgItem(hwnd_, IDC_LABEL1), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(text2_.Handle(), GetDlgItem(hwnd_, IDC_LABEL2), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (!version_.empty()) SetDlgItemTextW(hwnd_, IDC_VERSIONLABEL, version_.c_str());
     MakeFontsAndLayout();
 }

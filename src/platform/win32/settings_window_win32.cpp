@@ -19,22 +19,23 @@ constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
 constexpr DWORD kRightLabel = SS_RIGHT | SS_NOPREFIX;
 constexpr DWORD kBox = WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
 
-// The focus-taking controls first, in their tab order; the rest follow.
+// The focus-taking controls first, in their tab order, each box just behind
+// its label, from which it takes its accessible name; the rest follow.
 const ControlSpec<FontKind> kControls[] = {
     {IDC_S_CANCELCOMMAND, L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, {4950, 5925, 840, 315}, FontKind::Box},
+    {IDC_S_LABEL1, L"STATIC", L"Email", kRightLabel, {F1x + 1200, F1y + 375, 375, 195}, FontKind::Plain},
     {IDC_S_EMAILTEXT, L"EDIT", L"", kBox, {F1x + 1650, F1y + 300, 3915, 285}, FontKind::Box},
+    {IDC_S_LABEL3, L"STATIC", L"Callsign", kRightLabel, {F1x + 1035, F1y + 750, 540, 195}, FontKind::Plain},
     {IDC_S_CALLSIGNTEXT, L"EDIT", L"", kBox, {F1x + 1650, F1y + 675, 3915, 285}, FontKind::Box},
+    {IDC_S_LABEL2, L"STATIC", L"Application password", kRightLabel, {F1x + 75, F1y + 1125, 1500, 195}, FontKind::Plain},
     {IDC_S_PASSWORDTEXT, L"EDIT", L"", kBox | ES_PASSWORD, {F1x + 1650, F1y + 1050, 3915, 285}, FontKind::Box},
     {IDC_S_SHOWPASSWORDSCHECK, L"BUTTON", L"Show password", BS_AUTOCHECKBOX | WS_TABSTOP,
      {F1x + 4050, F1y + 1425, 1515, 240}, FontKind::Plain},
+    {IDC_S_LABEL5, L"STATIC", L"Server port number", kRightLabel, {F2x + 300, F2y + 375, 1350, 195}, FontKind::Plain},
     {IDC_S_HOSTPORTNUMBERTEXT, L"EDIT", L"", kBox, {F2x + 1725, F2y + 300, 840, 285}, FontKind::Box},
     {IDC_S_SAVECOMMAND, L"BUTTON", L"Save", BS_PUSHBUTTON | WS_TABSTOP, {3975, 5925, 840, 315}, FontKind::Box},
 
-    {IDC_S_LABEL1, L"STATIC", L"Email", kRightLabel, {F1x + 1200, F1y + 375, 375, 195}, FontKind::Plain},
-    {IDC_S_LABEL3, L"STATIC", L"Callsign", kRightLabel, {F1x + 1035, F1y + 750, 540, 195}, FontKind::Plain},
-    {IDC_S_LABEL2, L"STATIC", L"Application password", kRightLabel, {F1x + 75, F1y + 1125, 1500, 195}, FontKind::Plain},
     {IDC_S_LABEL7, L"STATIC", L"Create from Vantary account", kLabel, {F1x + 1650, F1y + 1425, 2010, 195}, FontKind::Plain},
-    {IDC_S_LABEL5, L"STATIC", L"Server port number", kRightLabel, {F2x + 300, F2y + 375, 1350, 195}, FontKind::Plain},
     {IDC_S_LABEL13, L"STATIC", L"Secondary UDP server", kLabel, {F3x + 450, F3y + 225, 1635, 195}, FontKind::Plain},
     {IDC_S_LABEL11, L"STATIC", L"Enable logged contact ADIF proadcast", kLabel, {F3x + 450, F3y + 450, 2760, 195},
      FontKind::Plain},

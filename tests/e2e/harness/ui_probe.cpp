@@ -1,9 +1,12 @@
 #include "ui_probe.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include "deadline.h"
 #include "pixels.h"
@@ -208,18 +211,110 @@ bool SetWindowTextRemote(HWND window, const std::wstring& text) {
     return ok;
 }
 
-HWND FocusedControl(HWND anyWindowOfThread) {
+namespace {
+GUITHREADINFO ThreadInfo(HWND anyWindowOfThread) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     DWORD tid = GetWindowThreadProcessId(anyWindowOfThread, nullptr);
-    if (!GetGUIThreadInfo(tid, &info)) return nullptr;
-    return info.hwndFocus;
+    if (!GetGUIThreadInfo(tid, &info)) return GUITHREADINFO{};
+    return info;
 }
+}  // namespace
+
+HWND FocusedControl(HWND anyWindowOfThread) { return ThreadInfo(anyWindowOfThread).hwndFocus; }
+
+HWND CaretWindow(HWND anyWindowOfThread) { return ThreadInfo(anyWindowOfThread).hwndCaret; }
 
 std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> v;
     EnumChildWindows(parent, ChildProc, reinterpret_cast<LPARAM>(&v));
     return v;
 }
+
+namespace {
+INPUT Key(WORD key, bool up) {
+    INPUT one{};
+    one.type = INPUT_KEYBOARD;
+    one.ki.wVk = key;
+    one.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    // The arrows, the page keys and the Menu key are the keyboard's extended keys.
+    if (key == VK_APPS || (key >= VK_PRIOR && key <= VK_DOWN)) one.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+    return one;
+}
+}  // namespace
+
+void PressChord(HWND window, const std::vector<WORD>& keys) {
+    SetForegroundWindow(window);
+    std::vector<INPUT> input;
+    for (WORD key : keys) input.push_back(Key(key, false));
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) input.push_back(Key(*key, true));
+    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+void ClickAt(HWND window, POINT client, bool right) {
+    ClientToScreen(window, &client);
+    SetCursorPos(client.x, client.y);
+    INPUT input[2]{{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
+    input[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+namespace {
+// Spelt out: MinGW's static libraries give another GUID for it without -luuid.
+const IID kIAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+}  // namespace
+
+AccessibleView ReadAccessible(HWND window) {
+    AccessibleView view;
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* object = nullptr;
+    view.found = SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIAccessible,
+                                                      reinterpret_cast<void**>(&object))) && object;
+    if (view.found) {
+        VARIANT self{}, role{}, state{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        if (SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4) view.role = role.lVal;
+        if (SUCCEEDED(object->get_accState(self, &state)) && state.vt == VT_I4) view.state = state.lVal;
+        BSTR name = nullptr, value = nullptr;
+        if (SUCCEEDED(object->get_accName(self, &name)) && name) view.name.assign(name, SysStringLen(name));
+        if (SUCCEEDED(object->get_accValue(self, &value)) && value) view.value.assign(value, SysStringLen(value));
+        SysFreeString(name);
+        SysFreeString(value);
+        object->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return view;
+}
+
+namespace {
+// The hook's callback has no room for a pointer of its own.
+std::map<HWND, int> valueChanges;
+
+void CALLBACK OnValueChange(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT && child == CHILDID_SELF) ++valueChanges[window];
+}
+}  // namespace
+
+ValueChanges::ValueChanges(DWORD pid)
+    : hook_(SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, OnValueChange, pid, 0,
+                            WINEVENT_OUTOFCONTEXT)) {
+    valueChanges.clear();
+}
+
+ValueChanges::~ValueChanges() {
+    if (hook_) UnhookWinEvent(hook_);
+}
+
+bool ValueChanges::WaitFor(HWND window, DWORD timeoutMs) {
+    return WaitUntil([&] {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        return valueChanges[window] > 0;
+    }, timeoutMs);
+}
+
+HWND ContextMenuOf(DWORD pid) { return FindProcessWindow(pid, L"#32768", nullptr, true); }
 
 }  // namespace e2e

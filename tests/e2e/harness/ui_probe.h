@@ -42,10 +42,46 @@ std::wstring ControlText(HWND parent, int id);
 bool SetWindowTextRemote(HWND window, const std::wstring& text);
 LRESULT SendRemote(HWND window, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr);
 
-// The control that has the keyboard focus in the window's thread.
+// The control that has the keyboard focus in the window's thread, and the
+// window that has the thread's system caret.
 HWND FocusedControl(HWND anyWindowOfThread);
+HWND CaretWindow(HWND anyWindowOfThread);
 
 // Every descendant window, in z-order.
 std::vector<HWND> Children(HWND parent);
+
+// Keys as the keyboard gives them (the state of Shift and Ctrl included), to
+// the window brought to the front: each pressed in turn, then all let go.
+void PressChord(HWND window, const std::vector<WORD>& keys);
+// A click of the right or left button at a point of the window's client area.
+void ClickAt(HWND window, POINT client, bool right);
+
+// What assistive technology reads of a window through oleacc, from another process.
+struct AccessibleView {
+    bool found = false;
+    long role = 0;
+    long state = 0;
+    std::wstring name;
+    std::wstring value;
+};
+AccessibleView ReadAccessible(HWND window);
+
+// Hears, as a screen reader does, that the text of a window of the process
+// changed (EVENT_OBJECT_VALUECHANGE). One at a time.
+class ValueChanges {
+public:
+    explicit ValueChanges(DWORD pid);
+    ~ValueChanges();
+    ValueChanges(const ValueChanges&) = delete;
+    ValueChanges& operator=(const ValueChanges&) = delete;
+    // The events come as messages of this thread: true once `window` has had one.
+    bool WaitFor(HWND window, DWORD timeoutMs);
+
+private:
+    HWINEVENTHOOK hook_;
+};
+
+// The visible context menu ("#32768") of the process, or null.
+HWND ContextMenuOf(DWORD pid);
 
 }  // namespace e2e

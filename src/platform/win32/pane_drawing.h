@@ -2,12 +2,11 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <string>
 
 #include "gateway/pane_text.h"
 
-// What the monitor pane's window builds on: where its lines go and drawing
-// them, a DC for measuring, the clipboard, and the edit control's questions.
+// Drawing the monitor pane: where its lines go, the lines themselves, and
+// the DCs it measures and paints with.
 
 // Where a pane's lines go on its client area.
 struct PaneGeometry {
@@ -19,11 +18,6 @@ struct PaneGeometry {
 // Draws the pane's lines that meet `paint`, the selection in its colours,
 // with the font already selected into `dc`.
 void DrawPaneLines(HDC dc, const RECT& paint, const RECT& client, const PaneText& text, const PaneGeometry& at);
-
-// The answers of the edit control's questions that only read the text:
-// WM_GETTEXT(LENGTH), EM_GETSEL, EM_GETLINECOUNT, EM_LINEFROMCHAR, EM_LINEINDEX.
-// False for any other message.
-bool AnswerTextQuestion(const PaneText& text, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* answer);
 
 // A DC of the window with a font selected, for measuring.
 class MeasuringDc {
@@ -40,8 +34,21 @@ private:
     HGDIOBJ old_ = nullptr;
 };
 
-// Puts the text on the clipboard as Unicode text; nothing when it is empty.
-void CopyToClipboard(HWND owner, const std::wstring& text);
+// BeginPaint to EndPaint, also when drawing throws: a window that never
+// ends its paint is asked to paint again and again.
+class PaintScope {
+public:
+    explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+    ~PaintScope() {
+        if (dc_) EndPaint(hwnd_, &ps_);
+    }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC dc() const { return dc_; }
+    const RECT& area() const { return ps_.rcPaint; }
 
-// The scroll bar move a key stands for (SB_LINEUP...), or -1 for none.
-int ScrollCodeOfKey(WPARAM key);
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
