@@ -175,6 +175,8 @@ TEST_F(Look, APaneShowsItsSelectionAndItsMenuGreysCopyWithoutOne) {
     HWND monitor = gateway_.monitor();
     HWND records = GetDlgItem(monitor, IDC_TEXT1);
     ClickAt(records, POINT{30, 12}, false);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedControl(monitor) == records; }, kReplyTimeoutMs))
+        << "a click into the pane gave it no focus";
     SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);  // off the menu: no item lit under the pointer
 
     // The window with its menu, opened by the Menu key; the darkest ink (R+G+B)
@@ -185,9 +187,6 @@ TEST_F(Look, APaneShowsItsSelectionAndItsMenuGreysCopyWithoutOne) {
         EXPECT_TRUE(WaitUntil([&] { return (menu = ContextMenuOf(gateway_.pid())) != nullptr; }, kReplyTimeoutMs))
             << "the Menu key opened no menu";
         RECT shown{}, around{};
-        GetWindowRect(menu, &shown);
-        GetWindowRect(monitor, &around);
-        UnionRect(&around, &around, &shown);
         const auto darkest = [&](const Picture& picture, LONG top, LONG bottom) {
             int least = 3 * 255;
             for (LONG y = top; y < bottom; ++y)
@@ -197,15 +196,28 @@ TEST_F(Look, APaneShowsItsSelectionAndItsMenuGreysCopyWithoutOne) {
                 }
             return least;
         };
-        const LONG middle = (shown.top + shown.bottom) / 2;
         Picture picture;
         std::pair<int, int> ink;
-        // Taken again until the menu has drawn its items: Select All has ink.
-        WaitUntil([&] {
+        // Taken again, the menu's place read again, until the menu has drawn
+        // itself where it stands, its face over most of its place (the pane's
+        // text below it would pass for its items), and its items: Select All
+        // has ink.
+        const auto menuFace = [&](const Picture& p) {
+            long face = 0;
+            for (LONG y = shown.top; y < shown.bottom; ++y)
+                for (LONG x = shown.left; x < shown.right; ++x)
+                    face += p.At(x - around.left, y - around.top) == PictureColour(COLOR_MENU);
+            return 2 * face > (shown.right - shown.left) * (shown.bottom - shown.top);
+        };
+        EXPECT_TRUE(WaitUntil([&] {
+            GetWindowRect(menu, &shown);
+            GetWindowRect(monitor, &around);
+            UnionRect(&around, &around, &shown);
+            const LONG middle = (shown.top + shown.bottom) / 2;
             picture = CaptureScreen(around);
             ink = {darkest(picture, shown.top + 3, middle - 2), darkest(picture, middle + 2, shown.bottom - 3)};
-            return ink.second < 3 * 64;
-        }, 5000, 100);
+            return menuFace(picture) && ink.second < 3 * 64;
+        }, 5000, 100)) << "the menu did not draw itself";
         SavePicture(picture, Name(name));
         PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 1);
         EXPECT_TRUE(WaitForWindowGone(menu, kReplyTimeoutMs));
@@ -215,6 +227,8 @@ TEST_F(Look, APaneShowsItsSelectionAndItsMenuGreysCopyWithoutOne) {
     EXPECT_GT(greyed, 3 * 96) << "Copy is not greyed without a selection";
     EXPECT_LT(selectAll, 3 * 64) << "Select All is greyed";
     PressChord(monitor, {VK_CONTROL, 'A'});
+    ASSERT_TRUE(WaitUntil([&] { return HIWORD(SendRemote(records, EM_GETSEL, 0, 0)) > 0; }, kReplyTimeoutMs))
+        << "Ctrl+A selected nothing";
     EXPECT_LT(inkWithMenu("pane-menu-selected").first, 3 * 64) << "Copy is greyed with a selection";
     const Picture pane = CaptureClientSettled(records);
     EXPECT_GT(std::count(pane.pixels.begin(), pane.pixels.end(), PictureColour(COLOR_HIGHLIGHT)), 0)

@@ -244,7 +244,11 @@ INPUT Key(WORD key, bool up) {
 }  // namespace
 
 void PressChord(HWND window, const std::vector<WORD>& keys) {
+    // Keys go to the foreground window's focus: sent before the switch is
+    // done, they would land in the window that had it before.
     SetForegroundWindow(window);
+    HWND top = GetAncestor(window, GA_ROOT);
+    WaitUntil([&] { return GetForegroundWindow() == top; }, 2000, 10);
     std::vector<INPUT> input;
     for (WORD key : keys) input.push_back(Key(key, false));
     for (auto key = keys.rbegin(); key != keys.rend(); ++key) input.push_back(Key(*key, true));
