@@ -12,5 +12,11 @@ struct ExchangeLimits {
     std::uint32_t receiveMs;  // each read, and the wait for the reply's headers
 };
 
+#ifndef VANTARY_SHORT_TIMEOUTS
 constexpr ExchangeLimits kExchangeLimits{60000, 30000, 30000, 30000, 30000};
+#else
+// The end-to-end tests wait these out: their builds wait a quarter as long.
+// Their slowest deliberate reply (6 s) stays within each step.
+constexpr ExchangeLimits kExchangeLimits{15000, 8000, 8000, 8000, 8000};
+#endif
 constexpr std::uint32_t kExchangeDeadlineMs = kExchangeLimits.deadlineMs;
