@@ -33,7 +33,6 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o, std::string* error) {
             o->growthWindow = 100;
             o->handleCheckAfter = 100;
             o->idleSeconds = 5;
-            o->starts = 2;
         }
     }
     for (int i = 1; i < argc; ++i) {

@@ -12,7 +12,7 @@ namespace {
 constexpr DWORD kArrivalTimeoutMs = 30000;
 constexpr DWORD kSettleTimeoutMs = 60000;
 constexpr std::size_t kWarmUp = 5;
-constexpr DWORD kCoolDownMs = 4000;
+constexpr DWORD kCoolDownMs = 500;
 
 void Progress(const char* what, std::size_t done, std::size_t total) {
     std::printf("  %s: %zu/%zu\n", what, done, total);
@@ -52,6 +52,15 @@ double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double InterquartileMean(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t cut = values.size() / 4;
+    double sum = 0;
+    for (std::size_t i = cut; i < values.size() - cut; ++i) sum += values[i];
+    return sum / static_cast<double>(values.size() - 2 * cut);
 }
 
 template <class Settle>
@@ -253,8 +262,8 @@ StartupResult Phases::Startup() {
                 r.gatewayPortUs.push_back(gateway.portUs());
                 r.gatewayWindowUs.push_back(gateway.windowUs());
                 gateway.Stop();
-                // Wine's desktop takes about 2 s to let go of a killed program's windows and
-                // holds up whatever starts meanwhile: that wait is no one's start-up.
+                // A killed program's last windows and threads go on ending for a while and hold
+                // up whatever starts meanwhile: that wait is no one's start-up.
                 Sleep(kCoolDownMs);
             } else {
                 const double empty = TimeEmptyWindowStartUs(&r.error);

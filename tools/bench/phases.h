@@ -75,5 +75,7 @@ private:
 
 double Percentile(std::vector<double> values, double p);
 double Median(std::vector<double> values);
+// The mean of the middle half: the outliers of a busy machine left out.
+double InterquartileMean(std::vector<double> values);
 
 }  // namespace bench
