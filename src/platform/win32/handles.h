@@ -54,4 +54,25 @@ private:
     SOCKET s_ = INVALID_SOCKET;
 };
 
+// A DC of the window with a font selected, for measuring; both let go on every path.
+class MeasuringDc {
+public:
+    MeasuringDc(HWND hwnd, HFONT font) : hwnd_(hwnd), dc_(GetDC(hwnd)) {
+        if (dc_ && font) old_ = SelectObject(dc_, font);
+    }
+    ~MeasuringDc() {
+        if (!dc_) return;
+        if (old_) SelectObject(dc_, old_);
+        ReleaseDC(hwnd_, dc_);
+    }
+    MeasuringDc(const MeasuringDc&) = delete;
+    MeasuringDc& operator=(const MeasuringDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+    HGDIOBJ old_ = nullptr;
+};
+
 }  // namespace handles

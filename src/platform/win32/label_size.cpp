@@ -28,20 +28,6 @@ private:
     HGDIOBJ previous_;
 };
 
-// A window's DC, released with the scope.
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() { ReleaseDC(window_, dc_); }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 // How far a text reaches when drawn, which some fonts make wider than they
 // measure (a bitmap face scaled to another size, a glyph that overhangs).
 int DrawnWidth(HDC reference, HFONT font, const std::wstring& text, const SIZE& measured) {
@@ -80,8 +66,7 @@ RECT FitLabelToText(HWND label, HFONT font, const RECT& design, DWORD alignment)
     GetWindowTextW(label, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(length));
     if (text.empty()) text = L" ";
-    const WindowDc dc(label);
-    const Selection selectedFont(dc.get(), font);
+    const handles::MeasuringDc dc(label, font);
     RECT extent{0, 0, 0, 0};
     DrawTextW(dc.get(), text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     const SIZE measured{extent.right - extent.left, extent.bottom - extent.top};

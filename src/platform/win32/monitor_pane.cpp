@@ -1,6 +1,7 @@
 #include "platform/win32/monitor_pane.h"
 
 #include "gateway/guarded_call.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/message_boxes_win32.h"
 #include "platform/win32/pane_accessibility.h"
 #include "platform/win32/pane_drawing.h"
@@ -47,7 +48,7 @@ void MonitorPane::Move(const RECT& pixels) {
 void MonitorPane::Append(const std::wstring& text) {
     if (!hwnd_) return;
     {
-        const MeasuringDc dc(hwnd_, view_.Font());
+        const handles::MeasuringDc dc(hwnd_, view_.Font());
         text_.Append(text, view_.Measurer(dc.get()));
     }
     TellTextChanged(hwnd_);
@@ -63,7 +64,7 @@ void MonitorPane::MoveCaretToEnd() {
 
 void MonitorPane::OnSetText(const wchar_t* text) {
     {
-        const MeasuringDc dc(hwnd_, view_.Font());
+        const handles::MeasuringDc dc(hwnd_, view_.Font());
         text_.Replace(text ? text : L"", view_.Measurer(dc.get()));
     }
     view_.ScrollTo(0);
@@ -74,7 +75,7 @@ void MonitorPane::OnSetText(const wchar_t* text) {
 
 void MonitorPane::Relayout() {
     {
-        const MeasuringDc dc(hwnd_, view_.Font());
+        const handles::MeasuringDc dc(hwnd_, view_.Font());
         view_.Measure(dc.get());
         text_.Rewrap(view_.Measurer(dc.get()));
     }

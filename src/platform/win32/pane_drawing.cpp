@@ -32,12 +32,3 @@ void DrawPaneLines(HDC dc, const RECT& paint, const RECT& client, const PaneText
     }
 }
 
-MeasuringDc::MeasuringDc(HWND hwnd, HFONT font) : hwnd_(hwnd), dc_(GetDC(hwnd)) {
-    if (dc_ && font) old_ = SelectObject(dc_, font);
-}
-
-MeasuringDc::~MeasuringDc() {
-    if (!dc_) return;
-    if (old_) SelectObject(dc_, old_);
-    ReleaseDC(hwnd_, dc_);
-}

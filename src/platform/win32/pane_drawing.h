@@ -19,21 +19,6 @@ struct PaneGeometry {
 // with the font already selected into `dc`.
 void DrawPaneLines(HDC dc, const RECT& paint, const RECT& client, const PaneText& text, const PaneGeometry& at);
 
-// A DC of the window with a font selected, for measuring.
-class MeasuringDc {
-public:
-    MeasuringDc(HWND hwnd, HFONT font);
-    ~MeasuringDc();
-    MeasuringDc(const MeasuringDc&) = delete;
-    MeasuringDc& operator=(const MeasuringDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND hwnd_;
-    HDC dc_;
-    HGDIOBJ old_ = nullptr;
-};
-
 // BeginPaint to EndPaint, also when drawing throws: a window that never
 // ends its paint is asked to paint again and again.
 class PaintScope {

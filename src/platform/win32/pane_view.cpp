@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/handles.h"
+
 namespace {
 
 int ClampToInt(long long n) { return static_cast<int>(std::clamp<long long>(n, INT_MIN, INT_MAX)); }
@@ -105,7 +107,7 @@ int PaneView::XOf(std::size_t line, std::size_t offset) const {
     const std::size_t count = std::clamp(offset, start, text_.LineEnd(line)) - start;
     if (count == 0) return at_.margin;
     const std::wstring shown = text_.ShownLine(line);
-    const MeasuringDc dc(hwnd_, font_);
+    const handles::MeasuringDc dc(hwnd_, font_);
     SIZE size{};
     if (!dc.get() || !GetTextExtentPoint32W(dc.get(), shown.data(), ClampToInt(static_cast<long long>(count)), &size))
         return at_.margin;
@@ -119,7 +121,7 @@ std::size_t PaneView::OffsetAt(std::size_t line, int x) const {
     if (into <= 0 || shown.empty()) return start;
     // Where each character ends; the caret goes to the nearer side of the one under x.
     std::vector<int> ends(shown.size());
-    const MeasuringDc dc(hwnd_, font_);
+    const handles::MeasuringDc dc(hwnd_, font_);
     SIZE size{};
     if (!dc.get() || !GetTextExtentExPointW(dc.get(), shown.data(), ClampToInt(static_cast<long long>(shown.size())),
                                             0, nullptr, ends.data(), &size))
