@@ -57,7 +57,7 @@ std::wstring QueryHeader(const WinHttpApi& api, HINTERNET request, DWORD info) {
 class Exchange::Form {
 public:
     explicit Form(Exchange& x) {
-        Locked hold(x.lock_);
+        handles::Locked hold(x.lock_);
         if (x.abandoned_) return;
         x.formTaken_ = true;
         form_ = &x.form_;
@@ -100,25 +100,25 @@ bool Exchange::Start(const std::shared_ptr<Exchange>& x) {
 }
 
 HttpReply Exchange::Result() {
-    Locked hold(lock_);
+    handles::Locked hold(lock_);
     return std::move(result_);
 }
 
 std::optional<FoundProxy> Exchange::Found(std::wstring& settings) {
-    Locked hold(lock_);
+    handles::Locked hold(lock_);
     settings = proxySettings_;
     return found_;
 }
 
 HttpReply Exchange::Abandon(std::int32_t errorNumber) {
-    Locked hold(lock_);
+    handles::Locked hold(lock_);
     abandoned_ = true;
     if (!formTaken_) Wipe(form_);
     return collected_.Interrupted(errorNumber);
 }
 
 bool Exchange::Abandoned() {
-    Locked hold(lock_);
+    handles::Locked hold(lock_);
     return abandoned_;
 }
 
@@ -134,7 +134,7 @@ DWORD WINAPI Exchange::Thread(LPVOID parameter) {
         result = Failed(ERROR_NOT_ENOUGH_MEMORY);
     }
     {
-        Locked hold(x->lock_);
+        handles::Locked hold(x->lock_);
         x->result_ = std::move(result);
     }
     SetEvent(x->done_.get());
@@ -168,7 +168,7 @@ HttpReply Exchange::Run() {
     if (plan.LooksUp()) proxy = remembered_.For(plan.Settings());
     if (plan.LooksUp() && !proxy) {
         proxy = LookUpProxy(api, session.get(), url_, plan, [this] { return Abandoned(); });
-        Locked hold(lock_);
+        handles::Locked hold(lock_);
         proxySettings_ = plan.Settings();
         found_ = proxy;
     }
@@ -225,7 +225,7 @@ HttpReply Exchange::ReadReply(HINTERNET request) {
                          WINHTTP_HEADER_NAME_BY_INDEX, &length, &size, WINHTTP_NO_HEADER_INDEX))
         declared = length;
     {
-        Locked hold(lock_);
+        handles::Locked hold(lock_);
         collected_.Headers(static_cast<long>(status), std::move(contentType), declared);
     }
 
@@ -245,7 +245,7 @@ HttpReply Exchange::ReadReply(HINTERNET request) {
             const DWORD wanted = available < chunk.size() ? available : static_cast<DWORD>(chunk.size());
             if (!api.ReadData(request, chunk.data(), wanted, &read)) error = GetLastError();
         }
-        Locked hold(lock_);
+        handles::Locked hold(lock_);
         if (error) return collected_.Interrupted(ExchangeErrorNumber(error));
         if (available == 0 || read == 0) return collected_.Complete();
         collected_.Take(std::string_view(chunk.data(), read));

@@ -9,30 +9,6 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/winhttp_library.h"
 
-class CriticalSection {
-public:
-    CriticalSection() { InitializeCriticalSection(&section_); }
-    ~CriticalSection() { DeleteCriticalSection(&section_); }
-    CriticalSection(const CriticalSection&) = delete;
-    CriticalSection& operator=(const CriticalSection&) = delete;
-    void Enter() { EnterCriticalSection(&section_); }
-    void Leave() { LeaveCriticalSection(&section_); }
-
-private:
-    CRITICAL_SECTION section_;
-};
-
-class Locked {
-public:
-    explicit Locked(CriticalSection& section) : section_(section) { section_.Enter(); }
-    ~Locked() { section_.Leave(); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    CriticalSection& section_;
-};
-
 // One form post, run by a worker thread of its own while the window thread
 // waits for it. The worker alone opens, uses and closes its WinHTTP handles;
 // the window thread only stops waiting, and then takes nothing more from
@@ -73,7 +49,7 @@ private:
     HMODULE module_ = nullptr;  // the worker's own reference on winhttp.dll
     handles::Kernel done_;
 
-    CriticalSection lock_;
+    handles::CriticalSection lock_;
     // Below: under the lock.
     bool abandoned_ = false;
     bool formTaken_ = false;  // from then on the worker wipes it
